@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Zentorix from a fresh Debian 12 machine: install what is missing, build,
+# then start the program (./build.sh run) or run every test (./build.sh test).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    locales
+)
+# Locales the tests switch to: a comma decimal mark, a double-byte code page.
+test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_missing() {
+    local missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+    local have
+    have=$(locale -a 2>/dev/null)
+    for entry in "${test_locales[@]}"; do
+        read -r source charmap name listed <<<"$entry"
+        grep -qx "$listed" <<<"$have" || as_root localedef -i "$source" -f "$charmap" "$name" 2>/dev/null || true
+    done
+}
+
+build() {
+    cmake --preset default >/dev/null
+    cmake --build --preset default
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build
+    if [ -x build/bin/zentorix ]; then
+        exec build/bin/zentorix
+    fi
+    echo "Built the numeric core and its tests; the program's window is not built yet."
+    ;;
+test)
+    install_missing
+    build
+    ctest --preset default
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

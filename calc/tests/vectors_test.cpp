@@ -1,0 +1,122 @@
+// The reference cases of the shared vectors, produced by an independent
+// implementation of the same rules. Every line must pass.
+#include "calc/failures.h"
+#include "calc/fpu.h"
+#include "calc/numtext.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace zentorix {
+namespace {
+
+std::vector<std::vector<std::string>> ReadTable(const std::string& name)
+{
+    std::ifstream file(std::string(ZENTORIX_TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(file) << name;
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            fields.push_back(line.substr(start, tab - start));
+        fields.push_back(line.substr(start));
+        rows.push_back(std::move(fields));
+    }
+    return rows;
+}
+
+// \t \r \n \\ and \xNN back to their bytes.
+std::string Unescape(const std::string& text)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            bytes += text[i];
+            continue;
+        }
+        const char kind = text[++i];
+        if (kind == 't')
+            bytes += '\t';
+        else if (kind == 'r')
+            bytes += '\r';
+        else if (kind == 'n')
+            bytes += '\n';
+        else if (kind == 'x') {
+            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else
+            bytes += kind;
+    }
+    return bytes;
+}
+
+void CheckRealToText(const std::string& file, char mark)
+{
+    const auto rows = ReadTable(file);
+    ASSERT_GT(rows.size(), 100u);
+    test::MarkScope scope(mark);
+    int failures = 0;
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 2u);
+        const double value = test::DoubleFromBits(std::strtoull(row[0].c_str(), nullptr, 16));
+        const std::string text = RealToText(value);
+        if (text != row[1] && ++failures <= 20)
+            ADD_FAILURE() << row[0] << ": got " << text << ", expected " << row[1];
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+TEST(Vectors, RealToTextWithFullStop)
+{
+    CheckRealToText("realtotext-public.tsv", '.');
+}
+
+TEST(Vectors, RealToTextWithComma)
+{
+    CheckRealToText("realtotext-comma-public.tsv", ',');
+}
+
+TEST(Vectors, TextToRealAndTheStoreToDouble)
+{
+    const auto rows = ReadTable("texttoreal-public.tsv");
+    ASSERT_GT(rows.size(), 100u);
+    int failures = 0;
+    for (const auto& row : rows) {
+        ASSERT_GE(row.size(), 3u);
+        const std::string text = Unescape(row[0]);
+        test::MarkScope scope(row[1].at(0));
+        std::string got;
+        try {
+            const long double value = TextToReal(text);
+            got = test::ExtendedHex(value);
+            try {
+                char hex[17];
+                std::snprintf(hex, sizeof hex, "%016llX",
+                              static_cast<unsigned long long>(test::BitsOfDouble(CheckedStore(value))));
+                got += std::string("\t") + hex;
+            } catch (const EOverflow&) {
+                got += "\tOVF";
+            }
+        } catch (const EConvertError& failure) {
+            got = "ERR";
+            EXPECT_EQ(failure.Message(), "'" + text + "' is not a valid floating point value");
+        }
+        std::string expected = row[2];
+        if (row.size() > 3)
+            expected += "\t" + row[3];
+        if (got != expected && ++failures <= 20)
+            ADD_FAILURE() << row[0] << " (mark " << row[1] << "): got " << got << ", expected " << expected;
+    }
+    EXPECT_EQ(failures, 0);
+}
+
+}  // namespace
+}  // namespace zentorix
