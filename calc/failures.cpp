@@ -7,8 +7,7 @@
 namespace zentorix {
 namespace {
 
-template <typename Failure>
-std::exception_ptr Make(const char* message, const FaultRecord& record)
+template <typename Failure> std::exception_ptr Make(const char* message, const FaultRecord& record)
 {
     return std::make_exception_ptr(Failure(message, record));
 }

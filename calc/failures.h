@@ -11,7 +11,7 @@ namespace zentorix {
 // The base of every failure the program raises: a message text, nothing else.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : message_(std::move(message)) {}
+    explicit Exception(std::string message) : message_(std::move(message)) { }
     const std::string& Message() const noexcept { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
@@ -49,8 +49,7 @@ struct FaultRecord {
 // A failure that stands for a hardware fault; it keeps the fault's record.
 class EExternal : public Exception {
 public:
-    EExternal(std::string message, FaultRecord record)
-        : Exception(std::move(message)), record_(record) {}
+    EExternal(std::string message, FaultRecord record) : Exception(std::move(message)), record_(record) { }
     const FaultRecord& Record() const noexcept { return record_; }
 
 private:

@@ -10,8 +10,8 @@
 #include <cfloat>
 #include <cstdint>
 
-static_assert(LDBL_MANT_DIG == 64,
-              "long double must be the x87 80-bit extended format: the number rules depend on it");
+static_assert(
+    LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format: the number rules depend on it");
 
 namespace zentorix {
 

@@ -113,7 +113,7 @@ bool IsDigit(char c)
 // same value faster; it hands over to extended arithmetic when it would not fit.
 class Accumulator {
 public:
-    explicit Accumulator(long double zero) : extended_(zero) {}
+    explicit Accumulator(long double zero) : extended_(zero) { }
 
     void Take(unsigned digit)
     {
@@ -129,10 +129,7 @@ public:
         extended_ += static_cast<long double>(digit);
     }
 
-    long double Value() const
-    {
-        return exact_ ? extended_ + static_cast<long double>(whole_) : extended_;
-    }
+    long double Value() const { return exact_ ? extended_ + static_cast<long double>(whole_) : extended_; }
 
 private:
     static constexpr std::uint64_t kWholeLimit = (UINT64_MAX - 9) / 10;

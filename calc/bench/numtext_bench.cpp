@@ -75,8 +75,8 @@ void BM_ToChars(benchmark::State& state)
     std::size_t i = 0;
     char buffer[64];
     for (auto _ : state) {
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, values[i++ % kInputs],
-                                    std::chars_format::general, 15);
+        auto result = std::to_chars(
+            buffer, buffer + sizeof buffer, values[i++ % kInputs], std::chars_format::general, 15);
         benchmark::DoNotOptimize(result);
         benchmark::DoNotOptimize(buffer);
     }

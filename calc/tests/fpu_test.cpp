@@ -46,10 +46,8 @@ TEST(CheckedArithmetic, ResultsAndFaults)
     } cases[] = {
         {"R = V / I with I = 0", [] { return CheckedDivide(5.0, 0.0); }, Outcome::ZeroDivide, "42"},
         {"R = V / I with both 0", [] { return CheckedDivide(0.0, 0.0); }, Outcome::InvalidOp, "42"},
-        {"V = R x I past the range", [] { return CheckedMultiply(1e200, 1e200); }, Outcome::Overflow,
-         "42"},
-        {"V = R x I below the range", [] { return CheckedMultiply(1e-200, 1e-200); }, Outcome::Value,
-         "0"},
+        {"V = R x I past the range", [] { return CheckedMultiply(1e200, 1e200); }, Outcome::Overflow, "42"},
+        {"V = R x I below the range", [] { return CheckedMultiply(1e-200, 1e-200); }, Outcome::Value, "0"},
         {"R = 1 / 3", [] { return CheckedDivide(1.0, 3.0); }, Outcome::Value, "0.333333333333333"},
         {"12 / 4", [] { return CheckedDivide(12.0, 4.0); }, Outcome::Value, "3"},
         {"operand order of division", [] { return CheckedDivide(3.0, 12.0); }, Outcome::Value, "0.25"},
@@ -57,16 +55,14 @@ TEST(CheckedArithmetic, ResultsAndFaults)
         {"negative sum", [] { return CheckedAdd(-1.5, -1.0); }, Outcome::Value, "-2.5"},
         {"store past the range", [] { return CheckedStore(1e400L); }, Outcome::Overflow, "42"},
         {"store rounds to nearest", [] { return CheckedStore(0.1L); }, Outcome::Value, "0.1"},
-        {"reciprocal of zero", [] { return CheckedAddReciprocal(1.0, 0.0); }, Outcome::ZeroDivide,
-         "42"},
+        {"reciprocal of zero", [] { return CheckedAddReciprocal(1.0, 0.0); }, Outcome::ZeroDivide, "42"},
         {"reciprocal past the range",
-         [] { return CheckedAddReciprocal(0.0, std::numeric_limits<double>::denorm_min()); },
-         Outcome::Overflow, "42"},
-        {"reciprocal of a negative", [] { return CheckedAddReciprocal(1.0, -4.0); }, Outcome::Value,
-         "0.75"},
+            [] { return CheckedAddReciprocal(0.0, std::numeric_limits<double>::denorm_min()); },
+            Outcome::Overflow, "42"},
+        {"reciprocal of a negative", [] { return CheckedAddReciprocal(1.0, -4.0); }, Outcome::Value, "0.75"},
     };
-    const char* const messages[] = {"", "Floating point division by zero",
-                                    "Invalid floating point operation", "Floating point overflow"};
+    const char* const messages[] = {
+        "", "Floating point division by zero", "Invalid floating point operation", "Floating point overflow"};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         double destination;

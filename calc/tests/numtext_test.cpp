@@ -43,20 +43,35 @@ TEST(RealToText, DocumentedExamples)
         {"negative", -2.5, '.', "-2.5"},
         {"negative zero", -0.0, '.', "0"},
         {"largest double", std::numeric_limits<double>::max(), '.', "1.79769313486232E308"},
-        {"smallest subnormal", std::numeric_limits<double>::denorm_min(), '.',
-         "4.94065645841247E-324"},
+        {"smallest subnormal", std::numeric_limits<double>::denorm_min(), '.', "4.94065645841247E-324"},
         {"infinity", std::numeric_limits<double>::infinity(), '.', "INF"},
         {"negative infinity", -std::numeric_limits<double>::infinity(), '.', "-INF"},
         {"not a number", -std::numeric_limits<double>::quiet_NaN(), '.', "NAN"},
         {"comma half", 0.5, ',', "0,5"},
         {"comma 2.5E-5", 0.000025, ',', "2,5E-5"},
-        // The exponent estimate is one too high here; the digits must still
-        // start with a significant one.
-        {"estimate one too high", 9.9241610332960957E-265, '.', "9.9241610332961E-265"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MarkScope mark(c.mark);
+        EXPECT_EQ(RealToText(c.value), c.text);
+    }
+}
+
+// Between 2^-877 and 1E-264, and between 2^-681 and 1E-205, the decimal
+// exponent estimate is one too high: the digits are scaled up once more so the
+// text still starts with a significant digit and keeps 15 of them.
+TEST(RealToText, ExponentEstimateOneTooHigh)
+{
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {9.9241610332960957E-265, "9.9241610332961E-265"},  // 2^-877
+        {9.967194951097568e-206, "9.96719495109757E-206"},  // 2^-681
+        {9.99e-265, "9.99E-265"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
         EXPECT_EQ(RealToText(c.value), c.text);
     }
 }
@@ -104,11 +119,29 @@ TEST(TextToReal, RejectedTextsQuoteTheWholeText)
         std::string text;
         char mark;
     } cases[] = {
-        {"", '.'},        {"   ", '.'},    {"e5", '.'},     {"- 5", '.'},    {"1 2", '.'},
-        {"0x10", '.'},    {"INF", '.'},    {"NAN", '.'},    {"1,5", '.'},    {"\t1", '.'},
-        {"1e5000", '.'},  {"1e4999", '.'}, {"1.5", ','},    {"0.5", ','},    {"1,000", '.'},
-        {"+-1", '.'},     {"1e5 5", '.'},  {"1..2", '.'},   {"-", '.'},      {"1e1.5", '.'},
-        {std::string("1\0", 2), '.'},      {"\xB5\xE7", '.'},                {"1\t", '.'},
+        {"", '.'},
+        {"   ", '.'},
+        {"e5", '.'},
+        {"- 5", '.'},
+        {"1 2", '.'},
+        {"0x10", '.'},
+        {"INF", '.'},
+        {"NAN", '.'},
+        {"1,5", '.'},
+        {"\t1", '.'},
+        {"1e5000", '.'},
+        {"1e4999", '.'},
+        {"1.5", ','},
+        {"0.5", ','},
+        {"1,000", '.'},
+        {"+-1", '.'},
+        {"1e5 5", '.'},
+        {"1..2", '.'},
+        {"-", '.'},
+        {"1e1.5", '.'},
+        {std::string("1\0", 2), '.'},
+        {"\xB5\xE7", '.'},
+        {"1\t", '.'},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -156,8 +189,7 @@ TEST(TextToReal, BeyondTheDoubleRangeFailsOnlyWhenStored)
 
 TEST(TextToReal, ThirtyDigitsShowInScientificForm)
 {
-    EXPECT_EQ(RealToText(CheckedStore(TextToReal("123456789012345678901234567890"))),
-              "1.23456789012346E29");
+    EXPECT_EQ(RealToText(CheckedStore(TextToReal("123456789012345678901234567890"))), "1.23456789012346E29");
 }
 
 TEST(TextToReal, MarkChangeMakesAShownTextFail)

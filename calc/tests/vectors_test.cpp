@@ -100,7 +100,7 @@ TEST(Vectors, TextToRealAndTheStoreToDouble)
             try {
                 char hex[17];
                 std::snprintf(hex, sizeof hex, "%016llX",
-                              static_cast<unsigned long long>(test::BitsOfDouble(CheckedStore(value))));
+                    static_cast<unsigned long long>(test::BitsOfDouble(CheckedStore(value))));
                 got += std::string("\t") + hex;
             } catch (const EOverflow&) {
                 got += "\tOVF";
