@@ -1,0 +1,11 @@
+// The program from start to end: environment, application, windows, loop.
+#pragma once
+
+namespace zentorix {
+
+inline constexpr const char* kApplicationTitle = "Zentorix2024电阻计算器2024";
+
+// Returns the program's exit code, always 0.
+int RunProgram(const char* programName);
+
+}  // namespace zentorix

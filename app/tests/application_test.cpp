@@ -1,0 +1,52 @@
+#include "app/application.h"
+#include "calc/numtext.h"
+#include "tests/recorder.h"
+#include "ui/UMain.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace zentorix {
+namespace {
+
+// A changed locale gives the next conversion the new mark; texts already
+// shown are not rewritten, so a box still showing "0.5" no longer converts.
+TEST(Application, LocaleChangeRereadsTheDecimalMark)
+{
+    test::MessageBoxRecorder recorder;
+    TFrmMain window;
+    window.show();
+    window.findChild<QLineEdit*>("EditV")->setText("1");
+    window.findChild<QLineEdit*>("EditI")->setText("2");
+    QTest::mouseClick(window.findChild<QPushButton*>("BtnComputeR"), Qt::LeftButton);
+    ASSERT_EQ(window.findChild<QLineEdit*>("EditR")->text(), "0.5");
+
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    QEvent localeChange(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &localeChange);
+    EXPECT_EQ(DecimalMark, ',');
+    EXPECT_EQ(window.findChild<QLineEdit*>("EditR")->text(), "0.5");
+
+    QTest::mouseClick(window.findChild<QPushButton*>("BtnComputeR"), Qt::LeftButton);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, "'0.5' is not a valid floating point value.");
+
+    setenv("LC_ALL", "C.UTF-8", 1);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &localeChange);
+    EXPECT_EQ(DecimalMark, '.');
+}
+
+TEST(Application, TitleIsCarriedByTheHiddenWindow)
+{
+    auto* application = static_cast<TApplication*>(QCoreApplication::instance());
+    EXPECT_EQ(application->Title(), QString::fromUtf8("Zentorix2024电阻计算器2024"));
+    EXPECT_FALSE(application->ApplicationWindow()->isVisible());
+}
+
+}  // namespace
+}  // namespace zentorix

@@ -1,0 +1,203 @@
+#include "errors.h"
+
+#include "failuretext.h"
+#include "textcodec.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace zentorix {
+namespace {
+
+QPointer<QWidget> applicationWindow;
+MessageBoxService replacement;
+
+QMessageBox::Icon IconOf(std::uint32_t flags)
+{
+    switch (flags & 0xF0) {
+    case mb::kIconStop:
+        return QMessageBox::Critical;
+    case mb::kIconQuestion:
+        return QMessageBox::Question;
+    case mb::kIconExclamation:
+        return QMessageBox::Warning;
+    case mb::kIconInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ButtonsOf(std::uint32_t flags)
+{
+    switch (flags & 0x0F) {
+    case mb::kOkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case mb::kYesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+// Qt's button values are not the platform's ids: map them explicitly.
+int AnswerOf(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok:
+        return mb::kIdOk;
+    case QMessageBox::Cancel:
+        return mb::kIdCancel;
+    case QMessageBox::Yes:
+        return mb::kIdYes;
+    case QMessageBox::No:
+        return mb::kIdNo;
+    default:
+        return 0;
+    }
+}
+
+// What the box's label shows of a text. A pasted megabyte would take seconds
+// to lay out and run off the screen, and a long run without blanks is clipped
+// rather than wrapped: keep the two ends of a very long text, and let long
+// runs break (a zero-width space every 64 characters).
+QString DisplayText(const QString& text)
+{
+    constexpr qsizetype kEnd = 400;
+    const QString kept = text.size() <= 2 * kEnd + 100
+        ? text
+        : text.left(kEnd) + QString::fromUtf8(" … ") + text.right(kEnd);
+    QString shown;
+    shown.reserve(kept.size() + kept.size() / 64);
+    qsizetype run = 0;
+    for (const QChar c : kept) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > 64 && !c.isLowSurrogate()) {
+            shown += QChar(0x200B);
+            run = 1;
+        }
+        shown += c;
+    }
+    return shown;
+}
+
+// A box centred on a given screen: placed after it has its size and before
+// it is mapped.
+class PlacedMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    QPointer<QScreen> screenToUse;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event);
+        if (screenToUse) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screenToUse->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+};
+
+int ShowRealBox(const std::string& text, const std::string& caption, std::uint32_t flags)
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        // No window system: the text must not be lost.
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        return 0;
+    }
+    const QPointer<QWidget> active = QApplication::activeWindow();
+    PlacedMessageBox box(IconOf(flags), FromSystemText(caption), DisplayText(FromSystemText(text)),
+        ButtonsOf(flags), applicationWindow.data());
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (active) {
+        box.screenToUse = active->screen();
+        // A hidden owner gives the window manager nothing to place the box by.
+        box.winId();
+        if (QWindow* window = box.windowHandle())
+            window->setTransientParent(active->windowHandle());
+    } else if (applicationWindow) {
+        box.screenToUse = applicationWindow->screen();
+    }
+    const int answer = AnswerOf(box.exec());
+    if (active)
+        active->activateWindow();
+    return answer;
+}
+
+// A grab or a pressed button would go on past the box: release both.
+void CancelMouseCapture()
+{
+    if (QWidget* grabber = QWidget::mouseGrabber())
+        grabber->releaseMouse();
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (auto* button = qobject_cast<QAbstractButton*>(widget); button != nullptr && button->isDown())
+            button->setDown(false);
+    }
+}
+
+}  // namespace
+
+void SetApplicationWindow(QWidget* window)
+{
+    applicationWindow = window;
+}
+
+std::string ApplicationTitle()
+{
+    if (!applicationWindow)
+        return {};
+    std::string title = ToSystemText(applicationWindow->windowTitle());
+    if (title.size() > 255)
+        title.resize(255);
+    return title;
+}
+
+MessageBoxService ReplaceMessageBoxService(MessageBoxService service)
+{
+    std::swap(service, replacement);
+    return service;
+}
+
+int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags)
+{
+    if (replacement)
+        return replacement(text, caption, flags);
+    return ShowRealBox(text, caption, flags);
+}
+
+void ShowFailure(const Exception& failure)
+{
+    ShowMessageBox(
+        WithFullStop(failure.Message(), ProcessCharset().page), ApplicationTitle(), mb::kOk | mb::kIconStop);
+}
+
+void ReportFailure(std::exception_ptr failure) noexcept
+{
+    try {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+            CancelMouseCapture();
+        try {
+            std::rethrow_exception(failure);
+        } catch (const EAbort&) {
+        } catch (const Exception& known) {
+            ShowFailure(known);
+        } catch (const std::exception& other) {
+            ShowFailure(Exception(other.what()));
+        } catch (...) {
+            ShowFailure(Exception(""));
+        }
+    } catch (...) {
+        // Showing the failure failed too; nothing is left to report it with.
+    }
+}
+
+}  // namespace zentorix

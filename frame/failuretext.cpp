@@ -1,0 +1,18 @@
+#include "failuretext.h"
+
+namespace zentorix {
+
+std::string WithFullStop(std::string message, CodePage page)
+{
+    if (message.empty())
+        return message;
+    std::size_t last = message.size() - 1;
+    if (last > 0 && IsSecondByte(page, message, last))
+        --last;
+    // std::string_view compares its bytes as unsigned char.
+    if (std::string_view(message).substr(last) > ".")
+        message += '.';
+    return message;
+}
+
+}  // namespace zentorix

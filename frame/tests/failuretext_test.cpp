@@ -1,0 +1,91 @@
+#include "frame/codepage.h"
+#include "frame/failuretext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace zentorix {
+namespace {
+
+TEST(WithFullStop, LastCharacterDecides)
+{
+    const struct {
+        const char* name;
+        std::string message;
+        CodePage page;
+        std::string shown;
+    } cases[] = {
+        {"full stop", "Done.", CodePage::Utf8, "Done."},
+        {"exclamation", "Done!", CodePage::Utf8, "Done!"},
+        {"parenthesis", "(x)", CodePage::Utf8, "(x)"},
+        {"blank", "x ", CodePage::Utf8, "x "},
+        {"line break", "x\n", CodePage::Utf8, "x\n"},
+        {"comma", "x,", CodePage::Utf8, "x,"},
+        {"hyphen", "x-", CodePage::Utf8, "x-"},
+        {"quote", "'x'", CodePage::Utf8, "'x'"},
+        {"question", "Why?", CodePage::Utf8, "Why?."},
+        {"colon", "Path:", CodePage::Utf8, "Path:."},
+        {"slash", "a/", CodePage::Utf8, "a/."},
+        {"letter", "Floating point division by zero", CodePage::Utf8, "Floating point division by zero."},
+        {"digit", "2024", CodePage::Utf8, "2024."},
+        {"Chinese character", "电阻", CodePage::Utf8, "电阻."},
+        {"Chinese full stop", "完成。", CodePage::Utf8, "完成。."},
+        {"empty", "", CodePage::Utf8, ""},
+        {"GBK character", "\xB5\xE7", CodePage::Gbk, "\xB5\xE7."},
+        // The second byte of this GBK character is "\"; the character as a
+        // whole is compared, and starts above ".".
+        {"GBK second byte 0x5C", "\x95\x5C", CodePage::Gbk, "\x95\x5C."},
+        {"GBK after a full stop", ".\xB5\xE7", CodePage::Gbk, ".\xB5\xE7."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WithFullStop(c.message, c.page), c.shown);
+    }
+}
+
+TEST(CodePage, SecondBytesByTheLeadByteRun)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        CodePage page;
+        std::size_t index;
+        bool second;
+    } cases[] = {
+        {"ASCII", "ab", CodePage::Gbk, 1, false},
+        {"after one lead byte", "\xB5\x5C", CodePage::Gbk, 1, true},
+        {"after two lead bytes", "\xB5\xB5\x5C", CodePage::Gbk, 2, false},
+        {"after three lead bytes", "\xB5\xB5\xB5\x5C", CodePage::Gbk, 3, true},
+        {"no lead bytes in UTF-8", "\xB5\x5C", CodePage::Utf8, 1, false},
+        {"Shift_JIS lead", "\x81\x5C", CodePage::ShiftJis, 1, true},
+        {"not a Shift_JIS lead", "\xA0\x5C", CodePage::ShiftJis, 1, false},
+        {"first byte", "\x5C", CodePage::Gbk, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(IsSecondByte(c.page, c.text, c.index), c.second);
+    }
+}
+
+TEST(CodePage, ReadFromTheUsersLocale)
+{
+    const struct {
+        const char* locale;
+        CodePage page;
+    } cases[] = {
+        {"C", CodePage::Utf8},
+        {"C.UTF-8", CodePage::Utf8},
+        {"zh_CN.GBK", CodePage::Gbk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale);
+        setenv("LC_ALL", c.locale, 1);
+        EXPECT_EQ(ReadSystemCharset().page, c.page);
+    }
+    unsetenv("LC_ALL");
+}
+
+}  // namespace
+}  // namespace zentorix

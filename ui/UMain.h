@@ -1,0 +1,54 @@
+// The main window: the Ohm's-law page with its four quantities.
+#pragma once
+
+#include "ui_UMain.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <utility>
+
+class QLineEdit;
+
+namespace zentorix {
+
+class TFrmMain : public QMainWindow {
+public:
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    // The four quantities, always walked in this order.
+    double R = 0.0;
+    double V = 0.0;
+    double I = 0.0;
+    double P = 0.0;
+
+    // Handlers, bound by the window's binding table.
+    void FormShow();
+    void BtnComputeRClick();
+    void BtnComputeVClick();
+    void BtnComputeIClick();
+    void BtnComputePClick();
+    void BtnSampleClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Builds the controls from the layout before any other member exists.
+    struct Controls : Ui::TFrmMain {
+        explicit Controls(QMainWindow* window) { setupUi(window); }
+    };
+
+    // For R, V, I, P in that order: text box to quantity, quantity to text box.
+    std::array<std::pair<QLineEdit*, double TFrmMain::*>, 4> QuantityBoxes() const;
+    void ReadQuantities();
+    void DisplayQuantities();
+
+    Controls ui;
+    bool formShown_ = false;
+};
+
+extern TFrmMain* FrmMain;
+
+}  // namespace zentorix

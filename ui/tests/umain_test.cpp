@@ -1,0 +1,200 @@
+// The main window driven as a user drives it: typed text and clicks.
+#include "calc/numtext.h"
+#include "tests/recorder.h"
+#include "ui/UMain.h"
+
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace zentorix {
+namespace {
+
+const std::string kTitle = "Zentorix2024电阻计算器2024";
+const char* const kBoxes[] = {"EditR", "EditV", "EditI", "EditP"};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<TFrmMain>();
+        window->show();
+    }
+
+    QLineEdit* Box(const char* name) const { return window->findChild<QLineEdit*>(name); }
+
+    // ASCII is typed key by key; other text arrives as an input method
+    // commits it (QTest cannot type it as keys).
+    void Type(const char* box, const QString& text) const
+    {
+        QLineEdit* edit = Box(box);
+        edit->clear();
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; })) {
+            QTest::keyClicks(edit, text);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QCoreApplication::sendEvent(edit, &commit);
+        }
+    }
+
+    void Click(const char* button) const
+    {
+        QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+    }
+
+    std::vector<QString> Shown() const
+    {
+        std::vector<QString> texts;
+        for (const char* box : kBoxes)
+            texts.push_back(Box(box)->text());
+        return texts;
+    }
+
+    test::MessageBoxRecorder recorder;
+    std::unique_ptr<TFrmMain> window;
+};
+
+TEST_F(MainWindow, ShowsZerosWhenFirstShown)
+{
+    EXPECT_EQ(Shown(), (std::vector<QString>{"0", "0", "0", "0"}));
+}
+
+TEST_F(MainWindow, RestoringFromMinimisedKeepsWhatWasTyped)
+{
+    Type("EditV", "12");
+    window->showMinimized();
+    window->showNormal();
+    window->hide();
+    window->show();
+    EXPECT_EQ(Box("EditV")->text(), "12");
+}
+
+struct Computation {
+    const char* name;
+    QString typed[4];  // R, V, I, P
+    const char* button;
+    QString shown[4];  // the boxes afterwards
+    std::string failure;  // the box's text, empty when none
+    double quantities[4];  // R, V, I, P afterwards
+};
+
+TEST_F(MainWindow, Computations)
+{
+    const Computation cases[] = {
+        {"R from 12 V and 4 A", {"0", "12", "4", "0"}, "BtnComputeR", {"3", "12", "4", "0"}, "",
+            {3, 12, 4, 0}},
+        {"V from R and I", {"2", "0", "3", "0"}, "BtnComputeV", {"2", "6", "3", "0"}, "", {2, 6, 3, 0}},
+        {"I from V and R", {"4", "2", "0", "0"}, "BtnComputeI", {"4", "2", "0.5", "0"}, "", {4, 2, 0.5, 0}},
+        {"P from V and I, R unused", {"9", "2", "3", "0"}, "BtnComputeP", {"9", "2", "3", "6"}, "",
+            {9, 2, 3, 6}},
+        {"a third", {"0", "1", "3", "0"}, "BtnComputeR", {"0.333333333333333", "1", "3", "0"}, "",
+            {1.0 / 3.0, 1, 3, 0}},
+        {"blanks around a number", {" 2 ", " 6 ", "3", "0"}, "BtnComputeR", {"2", "6", "3", "0"}, "",
+            {2, 6, 3, 0}},
+        {"every box is rewritten", {"0", "007", "1", "0"}, "BtnComputeP", {"0", "7", "1", "7"}, "",
+            {0, 7, 1, 7}},
+        {"a result too small is zero", {"1e-200", "0", "1e-200", "0"}, "BtnComputeV",
+            {"1E-200", "0", "1E-200", "0"}, "", {1e-200, 0, 1e-200, 0}},
+        // Failures: the quantities read before the failure keep their new
+        // values, the faulting one keeps its old one, no box is rewritten.
+        {"division by zero", {"7", "5", "0", "0"}, "BtnComputeR", {"7", "5", "0", "0"},
+            "Floating point division by zero.", {7, 5, 0, 0}},
+        {"zero by zero", {"7", "0", "0", "0"}, "BtnComputeR", {"7", "0", "0", "0"},
+            "Invalid floating point operation.", {7, 0, 0, 0}},
+        {"I from V and a zero R", {"0", "5", "8", "0"}, "BtnComputeI", {"0", "5", "8", "0"},
+            "Floating point division by zero.", {0, 5, 8, 0}},
+        {"product past the range", {"1e200", "4", "1e200", "0"}, "BtnComputeV", {"1e200", "4", "1e200", "0"},
+            "Floating point overflow.", {1e200, 4, 1e200, 0}},
+        {"empty box stops the read", {"2", "", "3", "0"}, "BtnComputeV", {"2", "", "3", "0"},
+            "'' is not a valid floating point value.", {2, 0, 0, 0}},
+        {"R read although unused", {"", "2", "3", "0"}, "BtnComputeP", {"", "2", "3", "0"},
+            "'' is not a valid floating point value.", {0, 0, 0, 0}},
+        {"a tab is not a blank", {"1", "\t2", "3", "0"}, "BtnComputeR", {"1", "\t2", "3", "0"},
+            "'\t2' is not a valid floating point value.", {1, 0, 0, 0}},
+        {"beyond the double range", {"1", "2", "1e400", "0"}, "BtnComputeR", {"1", "2", "1e400", "0"},
+            "Floating point overflow.", {1, 2, 0, 0}},
+        {"Chinese text", {"电阻", "2", "3", "0"}, "BtnComputeR", {"电阻", "2", "3", "0"},
+            "'电阻' is not a valid floating point value.", {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        recorder.boxes.clear();
+        for (int i = 0; i < 4; ++i) {
+            Box(kBoxes[i])->clear();
+            // keyClicks cannot type a tab into a line edit: it moves focus.
+            if (c.typed[i].contains('\t'))
+                Box(kBoxes[i])->setText(c.typed[i]);
+            else
+                Type(kBoxes[i], c.typed[i]);
+        }
+        Click(c.button);
+        EXPECT_EQ(Shown(), std::vector<QString>(std::begin(c.shown), std::end(c.shown)));
+        const double quantities[] = {window->R, window->V, window->I, window->P};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(quantities[i], c.quantities[i]) << kBoxes[i];
+        if (c.failure.empty()) {
+            EXPECT_TRUE(recorder.boxes.empty());
+        } else {
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text, c.failure);
+            EXPECT_EQ(recorder.boxes[0].caption, kTitle);
+        }
+    }
+}
+
+TEST_F(MainWindow, SampleValuesAndTheirComputations)
+{
+    Click("BtnSample");
+    EXPECT_EQ(Shown(), (std::vector<QString>{"1", "3", "3", "9"}));
+    for (const char* button : {"BtnComputeR", "BtnComputeP", "BtnComputeV", "BtnComputeI"}) {
+        SCOPED_TRACE(button);
+        Click(button);
+        EXPECT_EQ(Shown(), (std::vector<QString>{"1", "3", "3", "9"}));
+    }
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+TEST_F(MainWindow, AMegabytePastedIsQuotedWhole)
+{
+    const QString pasted(1 << 20, '1');
+    Box("EditR")->setText(pasted);
+    Click("BtnComputeR");
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, "'" + pasted.toStdString() + "' is not a valid floating point value.");
+    EXPECT_EQ(Box("EditR")->text(), pasted);
+}
+
+TEST_F(MainWindow, TheProgramGoesOnAfterAFailure)
+{
+    Type("EditI", "0");
+    Type("EditV", "5");
+    Click("BtnComputeR");
+    Type("EditI", "2");
+    Click("BtnComputeR");
+    EXPECT_EQ(Box("EditR")->text(), "2.5");
+    EXPECT_EQ(recorder.boxes.size(), 1u);
+}
+
+TEST_F(MainWindow, TabOrder)
+{
+    const char* const order[] = {"EditR", "EditV", "EditI", "EditP", "BtnComputeR", "BtnComputeV",
+        "BtnComputeI", "BtnComputeP", "BtnSample"};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+        QWidget* next = window->findChild<QWidget*>(order[i])->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next->objectName(), order[i + 1]) << order[i];
+    }
+}
+
+}  // namespace
+}  // namespace zentorix
