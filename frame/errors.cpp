@@ -149,6 +149,7 @@ void CancelMouseCapture()
 void SetApplicationWindow(QWidget* window)
 {
     applicationWindow = window;
+    SetFailureSink(window != nullptr ? &ShowFailure : nullptr);
 }
 
 std::string ApplicationTitle()

@@ -20,4 +20,11 @@ public:
 // break. In a double-byte code page the last character may be two bytes.
 std::string WithFullStop(std::string message, CodePage page);
 
+// Where a failure goes that cannot leave the place it arose in (a
+// destructor): the error box once the window layer has set its sink, standard
+// error before that.
+using FailureSink = void (*)(const Exception&);
+void SetFailureSink(FailureSink sink);
+void PassOnFailure(const Exception& failure) noexcept;
+
 }  // namespace zentorix

@@ -3,10 +3,12 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "calc/fpu.h"
+#include "frame/exepath.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -14,6 +16,11 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_ALL", "C.UTF-8", 1);
     zentorix::SetFloatingPointEnvironment();
+    // The main window reads and writes its settings beside the executable:
+    // keep them out of the build folder.
+    char folder[] = "/tmp/zentorix-test-XXXXXX";
+    if (mkdtemp(folder) != nullptr)
+        zentorix::OverrideExecutablePath(std::string(folder) + "/zentorix");
     zentorix::TApplication application(argv[0]);
     application.SetTitle(QString::fromUtf8(zentorix::kApplicationTitle));
     return RUN_ALL_TESTS();

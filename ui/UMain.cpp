@@ -42,6 +42,8 @@ void TFrmMain::showEvent(QShowEvent* event)
     }
 }
 
+// Every caption carries both languages, so the recorded language changes
+// nothing visible here; it decides the Set menu's check marks.
 void TFrmMain::FormShow()
 {
     DisplayQuantities();

@@ -1,6 +1,7 @@
 // The main window: the Ohm's-law page with its four quantities.
 #pragma once
 
+#include "frame/inidatas.h"
 #include "ui_UMain.h"
 
 #include <QMainWindow>
@@ -15,7 +16,19 @@ namespace zentorix {
 class TFrmMain : public QMainWindow {
 public:
     explicit TFrmMain(QWidget* parent = nullptr);
+    // The settings record is destroyed (and saved) before the controls.
     ~TFrmMain() override;
+
+private:
+    // Builds the controls from the layout before any other member exists.
+    struct Controls : Ui::TFrmMain {
+        explicit Controls(QMainWindow* window) { setupUi(window); }
+    };
+    Controls ui;
+
+public:
+    // Read from the settings file once the controls exist.
+    TIniDatas IniDatas;
 
     // The four quantities, always walked in this order.
     double R = 0.0;
@@ -35,17 +48,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Builds the controls from the layout before any other member exists.
-    struct Controls : Ui::TFrmMain {
-        explicit Controls(QMainWindow* window) { setupUi(window); }
-    };
-
     // For R, V, I, P in that order: text box to quantity, quantity to text box.
     std::array<std::pair<QLineEdit*, double TFrmMain::*>, 4> QuantityBoxes() const;
     void ReadQuantities();
     void DisplayQuantities();
 
-    Controls ui;
     bool formShown_ = false;
 };
 

@@ -1,0 +1,35 @@
+#include "exepath.h"
+
+#include <unistd.h>
+
+#include <vector>
+
+namespace zentorix {
+namespace {
+
+std::string overridden;
+
+}  // namespace
+
+std::string ExecutablePath()
+{
+    if (!overridden.empty())
+        return overridden;
+    // readlink does not say whether it cut the path short: grow until it fits.
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0)
+            return {};
+        if (static_cast<std::size_t>(length) < buffer.size())
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void OverrideExecutablePath(std::string path)
+{
+    overridden = std::move(path);
+}
+
+}  // namespace zentorix

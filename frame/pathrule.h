@@ -1,0 +1,18 @@
+// The file beside the executable: same name, another extension.
+#pragma once
+
+#include "codepage.h"
+
+#include <string>
+#include <string_view>
+
+namespace zentorix {
+
+// `path` with its extension replaced by `extension` (given with its dot), or
+// with `extension` appended when it has none. The extension is what follows
+// the last ".", unless a "/", "\" or ":" comes after that dot. In a double-byte
+// code page a delimiter byte that is the second byte of a character is skipped.
+std::string ReplaceExtension(
+    std::string_view path, std::string_view extension, CodePage page = ProcessCharset().page);
+
+}  // namespace zentorix

@@ -1,0 +1,34 @@
+// Zentorix's own INI (profile) files: "[section]" lines, each followed by
+// "key=value" lines. No Qt.
+//
+// Reading: a missing file, section or key reads as nothing; names match
+// without regard to ASCII case; blanks and tabs around names and values and
+// the CR of a CRLF are dropped; the first of a doubled section or key counts;
+// a UTF-8 byte-order mark is passed over; only a regular file is read.
+//
+// Writing sets the first occurrence of the key in place, or adds what is
+// missing, and keeps every other byte of the file. It writes a temporary file
+// beside the target and renames it over the target, so the file is always
+// either the old one or the new one.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zentorix {
+
+std::optional<std::string> ReadProfileValue(
+    const std::string& file, std::string_view section, std::string_view key);
+
+// The file's new contents with the key set (pure: no file access).
+std::string WithProfileValue(
+    std::string_view contents, std::string_view section, std::string_view key, std::string_view value);
+
+// False when the file cannot be written: it exists but is not a regular file,
+// it has no write bit (whoever runs the program), or its folder cannot be
+// written. The file is then left as it was.
+bool WriteProfileValue(
+    const std::string& file, std::string_view section, std::string_view key, std::string_view value);
+
+}  // namespace zentorix

@@ -1,0 +1,313 @@
+#include "frame/exepath.h"
+#include "frame/inidatas.h"
+#include "frame/inifile.h"
+#include "frame/profile.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace zentorix {
+namespace {
+
+using test::ReadFile;
+using test::TempFolder;
+using test::WriteFile;
+
+TEST(WithProfileValue, KeepsEveryOtherByte)
+{
+    const struct {
+        const char* name;
+        std::string before;
+        std::string after;
+    } cases[] = {
+        {"new file", "", "[Setting]\nbChinese=0\n"},
+        {"key replaced in place", "[Setting]\nbChinese=1\n", "[Setting]\nbChinese=0\n"},
+        {"other sections, comments, blank lines",
+            "; settings\n[Other]\nbChinese=1\n\n[Setting]\n  BCHINESE = 1 ; old\nother=2\n\n[Last]\nx=y",
+            "; settings\n[Other]\nbChinese=1\n\n[Setting]\nbChinese=0\nother=2\n\n[Last]\nx=y"},
+        {"CRLF line ends", "[Setting]\r\nbChinese=1\r\nx=1\r\n", "[Setting]\r\nbChinese=0\r\nx=1\r\n"},
+        {"CRLF kept for new lines", "[A]\r\nx=1\r\n", "[A]\r\nx=1\r\n[Setting]\r\nbChinese=0\r\n"},
+        {"byte-order mark", "\xEF\xBB\xBF[setting]\nbChinese=1\n", "\xEF\xBB\xBF[setting]\nbChinese=0\n"},
+        {"key added after the section's last entry", "[Setting]\nx=1\n\n[B]\n",
+            "[Setting]\nx=1\nbChinese=0\n\n[B]\n"},
+        {"section line without a line end", "[Setting]", "[Setting]\nbChinese=0\n"},
+        {"last line without a line end", "[A]\nx=1", "[A]\nx=1\n[Setting]\nbChinese=0\n"},
+        {"first of a doubled key", "[Setting]\nbChinese=1\nbChinese=1\n",
+            "[Setting]\nbChinese=0\nbChinese=1\n"},
+        {"first of a doubled section", "[Setting]\nx=1\n[Setting]\nbChinese=1\n",
+            "[Setting]\nx=1\nbChinese=0\n[Setting]\nbChinese=1\n"},
+        {"NUL bytes and garbage kept", std::string("\0\xFF\x01junk\n", 8),
+            std::string("\0\xFF\x01junk\n", 8) + "[Setting]\nbChinese=0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WithProfileValue(c.before, "Setting", "bChinese", "0"), c.after);
+    }
+}
+
+TEST(ReadProfileValue, FileRules)
+{
+    const struct {
+        const char* name;
+        std::string contents;
+        std::optional<std::string> value;
+    } cases[] = {
+        {"plain", "[Setting]\nbChinese=0\n", "0"},
+        {"blanks and tabs around", "[ Setting ]\n\t bChinese \t= \t0 \t\n", "0"},
+        {"CRLF", "[Setting]\r\nbChinese=0\r\n", "0"},
+        {"names in any case", "[SETTING]\nBCHINESE=0\n", "0"},
+        {"byte-order mark", "\xEF\xBB\xBF[Setting]\nbChinese=0\n", "0"},
+        {"first of a doubled key", "[Setting]\nbChinese=0\nbChinese=1\n", "0"},
+        {"first of a doubled section", "[Setting]\nx=1\n[Setting]\nbChinese=0\n", std::nullopt},
+        {"key in another section", "[Other]\nbChinese=0\n", std::nullopt},
+        {"key before any section", "bChinese=0\n[Setting]\n", std::nullopt},
+        {"empty value", "[Setting]\nbChinese=\n", ""},
+        {"no section", "", std::nullopt},
+        {"binary garbage", std::string("\0\xFF[Setting\n\x01=\x02\n", 13), std::nullopt},
+        {"value with a NUL", std::string("[Setting]\nbChinese=0\0", 21), std::string("0\0", 2)},
+    };
+    TempFolder folder;
+    const std::string path = folder.Path("settings.ini");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(path, c.contents);
+        EXPECT_EQ(ReadProfileValue(path, "Setting", "bChinese"), c.value);
+    }
+}
+
+TEST(ReadProfileValue, OnlyRegularFiles)
+{
+    TempFolder folder;
+    EXPECT_EQ(ReadProfileValue(folder.Path("missing.ini"), "Setting", "bChinese"), std::nullopt);
+    std::filesystem::create_directory(folder.Path("folder.ini"));
+    EXPECT_EQ(ReadProfileValue(folder.Path("folder.ini"), "Setting", "bChinese"), std::nullopt);
+    ASSERT_EQ(mkfifo(folder.Path("fifo.ini").c_str(), 0600), 0);
+    EXPECT_EQ(ReadProfileValue(folder.Path("fifo.ini"), "Setting", "bChinese"), std::nullopt);
+}
+
+TEST(TIniFile, LongValuesAreCutTo2047Bytes)
+{
+    TempFolder folder;
+    const std::string path = folder.Path("settings.ini");
+    WriteFile(path, "[Setting]\nbChinese=" + std::string(10000, '7') + "\n");
+    const TIniFile file(path);
+    EXPECT_EQ(file.ReadText("Setting", "bChinese", ""), std::string(2047, '7'));
+    EXPECT_TRUE(file.ReadFlag("Setting", "bChinese", false) == false);  // not a number: the default
+}
+
+// Settings records beside an executable in a temporary folder.
+class SettingsRecord : public ::testing::Test {
+protected:
+    void SetUp() override { OverrideExecutablePath(folder.Path("zentorix")); }
+    void TearDown() override { OverrideExecutablePath(""); }
+    std::string IniPath() const { return folder.Path("zentorix.ini"); }
+    TempFolder folder;
+};
+
+TEST_F(SettingsRecord, FirstRunCreatesTheFileOnlyAtTheEnd)
+{
+    for (const bool chinese : {true, false}) {
+        SCOPED_TRACE(chinese);
+        std::filesystem::remove(IniPath());
+        {
+            TIniDatas record;
+            EXPECT_EQ(record.IniFileName, IniPath());
+            EXPECT_TRUE(record.bChinese);
+            EXPECT_FALSE(std::filesystem::exists(IniPath()));
+            record.bChinese = chinese;
+        }
+        EXPECT_EQ(ReadFile(IniPath()), chinese ? "[Setting]\nbChinese=1\n" : "[Setting]\nbChinese=0\n");
+    }
+}
+
+TEST_F(SettingsRecord, ChangedFlagKeepsEveryOtherLine)
+{
+    const std::string before
+        = "; Zentorix\n\n[Window]\nleft=10\n\n[Setting]\nbChinese=1\ntheme=dark\n\n[Z]\nq=1\n";
+    WriteFile(IniPath(), before);
+    {
+        TIniDatas record;
+        EXPECT_TRUE(record.bChinese);
+        record.bChinese = false;
+    }
+    EXPECT_EQ(ReadFile(IniPath()),
+        "; Zentorix\n\n[Window]\nleft=10\n\n[Setting]\nbChinese=0\ntheme=dark\n\n[Z]\nq=1\n");
+    TIniDatas again;
+    EXPECT_FALSE(again.bChinese);
+}
+
+TEST_F(SettingsRecord, TheCopyThatEndsLastWins)
+{
+    {
+        auto first = std::make_unique<TIniDatas>();
+        auto second = std::make_unique<TIniDatas>();
+        first->bChinese = false;
+        second->bChinese = true;
+        second.reset();
+        first.reset();
+    }
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
+}
+
+// Two processes saving over and over: a reader only ever sees one whole file.
+TEST_F(SettingsRecord, ConcurrentSavesNeverMix)
+{
+    WriteFile(IniPath(), "[Setting]\nbChinese=1\n");
+    pid_t writers[2];
+    for (int i = 0; i < 2; ++i) {
+        writers[i] = fork();
+        if (writers[i] == 0) {
+            for (int round = 0; round < 300; ++round) {
+                TIniDatas record;
+                record.bChinese = i == 0;
+            }
+            _exit(0);
+        }
+    }
+    int mixed = 0;
+    for (int round = 0; round < 2000; ++round) {
+        const std::string contents = ReadFile(IniPath());
+        if (contents != "[Setting]\nbChinese=1\n" && contents != "[Setting]\nbChinese=0\n")
+            ++mixed;
+    }
+    for (const pid_t writer : writers) {
+        int status = 0;
+        waitpid(writer, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
+        << "a temporary file was left";
+}
+
+TEST_F(SettingsRecord, FollowsSymbolicLinks)
+{
+    std::filesystem::create_directory(folder.Path("real"));
+    std::filesystem::create_symlink("real/settings.ini", IniPath());  // dangling at first
+    {
+        TIniDatas record;
+        record.bChinese = false;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(IniPath()));
+    EXPECT_EQ(ReadFile(folder.Path("real/settings.ini")), "[Setting]\nbChinese=0\n");
+}
+
+struct WriteFailure {
+    const char* name;
+    std::function<void(const std::string& ini, const std::string& folder)> prepare;
+    bool chineseRead;
+};
+
+// Whatever stops the write, loading gives the flag in the file (or the
+// default), saving raises "Unable to write to <path>" and the file is left as
+// it was.
+TEST_F(SettingsRecord, UnwritableFiles)
+{
+    const WriteFailure cases[] = {
+        {"read-only file",
+            [](const std::string& ini, const std::string&) {
+                WriteFile(ini, "[Setting]\nbChinese=0\n");
+                chmod(ini.c_str(), 0444);
+            },
+            false},
+        {"a directory in its place",
+            [](const std::string& ini, const std::string&) { std::filesystem::create_directory(ini); }, true},
+        {"a read-only file behind a link",
+            [](const std::string& ini, const std::string& folder) {
+                WriteFile(folder + "/target.ini", "[Setting]\nbChinese=0\n");
+                chmod((folder + "/target.ini").c_str(), 0400);
+                std::filesystem::create_symlink("target.ini", ini);
+            },
+            false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(IniPath());
+        std::filesystem::remove_all(folder.Path("target.ini"));
+        c.prepare(IniPath(), folder.Path());
+        const std::string before = std::filesystem::is_regular_file(IniPath()) ? ReadFile(IniPath()) : "";
+        TIniDatas record;
+        EXPECT_EQ(record.bChinese, c.chineseRead);
+        try {
+            record.Save();
+            ADD_FAILURE() << "saved";
+        } catch (const EIniFileException& failure) {
+            EXPECT_EQ(failure.Message(), "Unable to write to " + IniPath());
+        }
+        if (std::filesystem::is_regular_file(IniPath())) {
+            EXPECT_EQ(ReadFile(IniPath()), before);
+        }
+        std::filesystem::permissions(
+            IniPath(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+}
+
+// Root writes into any folder: the write is tried as an unprivileged user.
+TEST_F(SettingsRecord, UnwritableFolder)
+{
+    WriteFile(IniPath(), "[Setting]\nbChinese=0\n");
+    chmod(IniPath().c_str(), 0644);
+    chmod(folder.Path().c_str(), 0555);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(10);
+        TIniDatas record;
+        if (record.bChinese)
+            _exit(11);
+        try {
+            record.Save();
+            _exit(12);
+        } catch (const EIniFileException& failure) {
+            _exit(failure.Message() == "Unable to write to " + IniPath() ? 0 : 13);
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(folder.Path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "10: could not drop privileges, 11: flag not read, 12: saved, 13: message";
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
+}
+
+TEST_F(SettingsRecord, HostileFiles)
+{
+    const std::string hundredMegabytes(100 << 20, 'z');
+    const struct {
+        const char* name;
+        std::string contents;
+        bool chinese;
+    } cases[] = {
+        {"binary garbage",
+            std::string("\x7F"
+                        "ELF\0\0\x01\x02\n\xFF\xFE\n",
+                12),
+            true},
+        {"NUL bytes around the key", std::string("[Setting]\n\0\nbChinese=0\n\0", 26), false},
+        {"a 10,000-byte line", "[Setting]\n" + std::string(10000, 'k') + "\nbChinese=0\n", false},
+        {"CRLF and a byte-order mark", "\xEF\xBB\xBF[Setting]\r\nbChinese=0\r\n", false},
+        {"section and key twice", "[Setting]\nbChinese=0\nbChinese=1\n[Setting]\nbChinese=1\n", false},
+        {"100 MB", "[Setting]\nbChinese=0\n[Big]\nx=" + hundredMegabytes + "\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(IniPath(), c.contents);
+        {
+            TIniDatas record;
+            EXPECT_EQ(record.bChinese, c.chinese);
+        }
+        const std::string after = ReadFile(IniPath());
+        EXPECT_EQ(after, WithProfileValue(c.contents, "Setting", "bChinese", c.chinese ? "1" : "0"));
+        EXPECT_GE(after.size(), c.contents.size());
+    }
+}
+
+}  // namespace
+}  // namespace zentorix
