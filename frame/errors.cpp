@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -87,11 +89,19 @@ QString DisplayText(const QString& text)
     return shown;
 }
 
-// A box centred on a given screen: placed after it has its size and before
-// it is mapped.
-class PlacedMessageBox : public QMessageBox {
+// The program's message box: centred on a given screen, placed after it has
+// its size and before it is mapped; Ctrl+C copies caption, whole text and
+// buttons as the platform's message boxes do.
+class ProgramMessageBox : public QMessageBox {
 public:
-    using QMessageBox::QMessageBox;
+    ProgramMessageBox(const QString& caption, const QString& text, std::uint32_t flags, QWidget* owner)
+        : QMessageBox(IconOf(flags), caption, DisplayText(text), ButtonsOf(flags), owner),
+          fullText_(text)
+    {
+        setTextFormat(Qt::PlainText);
+        setWindowModality(Qt::ApplicationModal);
+    }
+
     QPointer<QScreen> screenToUse;
 
 protected:
@@ -104,6 +114,22 @@ protected:
             move(frame.topLeft());
         }
     }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!event->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(event);
+            return;
+        }
+        const QString rule = QStringLiteral("---------------------------\n");
+        QString copied = rule + windowTitle() + "\n" + rule + fullText_ + "\n" + rule;
+        for (QAbstractButton* button : buttons())
+            copied += button->text().remove('&') + "   ";
+        QGuiApplication::clipboard()->setText(copied.trimmed() + "\n" + rule);
+    }
+
+private:
+    QString fullText_;
 };
 
 int ShowRealBox(const std::string& text, const std::string& caption, std::uint32_t flags)
@@ -114,10 +140,7 @@ int ShowRealBox(const std::string& text, const std::string& caption, std::uint32
         return 0;
     }
     const QPointer<QWidget> active = QApplication::activeWindow();
-    PlacedMessageBox box(IconOf(flags), FromSystemText(caption), DisplayText(FromSystemText(text)),
-        ButtonsOf(flags), applicationWindow.data());
-    box.setTextFormat(Qt::PlainText);
-    box.setWindowModality(Qt::ApplicationModal);
+    ProgramMessageBox box(FromSystemText(caption), FromSystemText(text), flags, applicationWindow.data());
     if (active) {
         box.screenToUse = active->screen();
         // A hidden owner gives the window manager nothing to place the box by.

@@ -6,19 +6,13 @@
 set -uo pipefail
 program=$1
 shot=$2
-title="Zentorix2024电阻计算器2024"
+source "$(dirname "$0")/xsession.sh"
 
-# Qt wants a private runtime folder; a fresh session has none.
-export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-openbox >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm 2>/dev/null' EXIT
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-
+start_window_manager
+trap stop_session EXIT
 "$program" &
 pid=$!
-for _ in $(seq 100); do wmctrl -l 2>/dev/null | grep -qF "$title" && break; sleep 0.1; done
-if ! wmctrl -l | grep -qF "$title"; then
+if ! wait_for_windows 1; then
     echo "the main window did not appear" >&2
     kill "$pid" 2>/dev/null
     exit 1

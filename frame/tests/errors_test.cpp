@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -106,15 +107,18 @@ TEST(ShowMessageBox, RealBoxIsApplicationModal)
 }
 
 // A pasted megabyte is quoted whole in the failure; the box shows its two
-// ends, broken into lines, and opens at once.
+// ends, broken into lines, and opens at once. Ctrl+C copies the whole text.
 TEST(ShowMessageBox, HugeTextShowsItsEnds)
 {
     const std::string text = "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.";
     QString shown;
+    QString copied;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         shown = box->text();
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        copied = QGuiApplication::clipboard()->text();
         box->button(QMessageBox::Ok)->click();
     });
     ShowMessageBox(text, kTitle, mb::kOk | mb::kIconStop);
@@ -122,6 +126,8 @@ TEST(ShowMessageBox, HugeTextShowsItsEnds)
     EXPECT_TRUE(shown.startsWith("'111"));
     EXPECT_TRUE(shown.endsWith("11' is not a valid floating point value."));
     EXPECT_TRUE(shown.contains(QChar(0x200B)));
+    EXPECT_TRUE(copied.contains(QString::fromStdString(text)));
+    EXPECT_TRUE(copied.contains(QString::fromUtf8(kTitle.c_str())));
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The settings file as the built program meets it: read at start, written at
+# exit beside the executable under the executable's name, and a file that
+# cannot be written gives one error box at exit and exit code 0, leaving the
+# file untouched.
+# usage: settings_exit_test.sh PROGRAM
+set -uo pipefail
+program=$1
+here=$(dirname "$0")
+source "$here/../../tools/xsession.sh"
+
+start_session
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'stop_session; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+# Runs the program (as the given user), closes its main window, and sets
+# box_text (the error box's text, copied with Ctrl+C) and exit_code.
+run_and_close() {
+    local executable=$1 user=$2
+    local -a runner=()
+    if [ "$user" != root ]; then
+        local runtime
+        runtime=$(mktemp -d)
+        chown "$user" "$runtime"
+        runner=(setpriv --reuid="$user" --regid="$user" --clear-groups env HOME=/tmp XDG_RUNTIME_DIR="$runtime")
+    fi
+    "${runner[@]}" "$executable" 2>/dev/null &
+    local pid=$!
+    box_text=""
+    if ! wait_for_windows 1; then
+        exit_code="no window"
+        kill "$pid" 2>/dev/null
+        return
+    fi
+    sleep 0.3
+    wmctrl -c "$title"
+    # The main window goes; an error box under the same title may follow.
+    sleep 1
+    sleep 1
+    if [ "$(count_windows)" -gt 0 ]; then
+        local box
+        # Real key presses to the active box, as a user would press them.
+        box=$(xdotool search --onlyvisible --name "^${title}\$" | tail -n 1)
+        xdotool windowactivate --sync "$box" 2>/dev/null
+        xdotool key ctrl+c
+        sleep 0.2
+        box_text=$(xclip -o -selection clipboard 2>/dev/null || true)
+        xdotool key Return
+        sleep 1
+        # A second box would keep the program alive.
+        if [ "$(count_windows)" -gt 0 ]; then
+            box_text="$box_text (and another box)"
+            kill "$pid" 2>/dev/null
+        fi
+    fi
+    wait_for_exit "$pid" || true
+}
+
+# 1. An executable named "other" reads and writes "other.ini" beside it.
+mkdir "$work/my.tools"
+cp "$program" "$work/my.tools/other"
+run_and_close "$work/my.tools/other" root
+[ "$(cat "$work/my.tools/other.ini" 2>/dev/null)" = $'[Setting]\nbChinese=1' ] && r=ok || r=no
+check "first run" "$r" "other.ini holds '$(cat "$work/my.tools/other.ini" 2>/dev/null)'"
+[ "$exit_code" = 0 ] && [ -z "$box_text" ] && r=ok || r=no
+check "first run exit" "$r" "exit $exit_code, box '$box_text'"
+printf '; kept\n[Setting]\nbChinese=0\n[Other]\nx=1\n' >"$work/my.tools/other.ini"
+run_and_close "$work/my.tools/other" root
+[ "$(cat "$work/my.tools/other.ini")" = $'; kept\n[Setting]\nbChinese=0\n[Other]\nx=1' ] && r=ok || r=no
+check "flag read and written back" "$r" "other.ini holds '$(cat "$work/my.tools/other.ini")'"
+[ ! -e "$work/my.ini" ] && [ ! -e "$work/my.tools/other.tools.ini" ] && r=ok || r=no
+check "no file elsewhere" "$r" "a settings file outside the executable's name"
+
+# 2. Files that cannot be written: one box at exit, exit code 0, file as it was.
+expect_failure() {
+    local name=$1 user=$2 ini=$3
+    local before
+    before=$(stat -c '%a %s %Y' "$ini" 2>/dev/null; cat "$ini" 2>/dev/null)
+    run_and_close "$4" "$user"
+    case "$box_text" in
+    *"Unable to write to $ini."*"(and another box)"*) r=no ;;
+    *"Unable to write to $ini."*) r=ok ;;
+    *) r=no ;;
+    esac
+    check "$name: box" "$r" "box text '$box_text'"
+    [ "$exit_code" = 0 ] && r=ok || r=no
+    check "$name: exit" "$r" "exit code $exit_code"
+    [ "$(stat -c '%a %s %Y' "$ini" 2>/dev/null; cat "$ini" 2>/dev/null)" = "$before" ] && r=ok || r=no
+    check "$name: untouched" "$r" "the file changed"
+}
+
+mkdir "$work/readonly"
+cp "$program" "$work/readonly/zentorix"
+printf '[Setting]\nbChinese=0\n' >"$work/readonly/zentorix.ini"
+chmod 444 "$work/readonly/zentorix.ini"
+expect_failure "read-only file" root "$work/readonly/zentorix.ini" "$work/readonly/zentorix"
+
+mkdir -p "$work/directory/zentorix.ini"
+cp "$program" "$work/directory/zentorix"
+expect_failure "directory in its place" root "$work/directory/zentorix.ini" "$work/directory/zentorix"
+
+mkdir "$work/locked"
+cp "$program" "$work/locked/zentorix"
+printf '[Setting]\nbChinese=0\n' >"$work/locked/zentorix.ini"
+chmod 644 "$work/locked/zentorix.ini"
+chmod 555 "$work/locked"
+expect_failure "unwritable folder, unprivileged user" 65534 "$work/locked/zentorix.ini" "$work/locked/zentorix"
+
+finish

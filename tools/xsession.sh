@@ -1,0 +1,76 @@
+# Sourced by the real-window tests and the run command: an X server of their
+# own (Xvfb, open to every local user so a test may run the program
+# unprivileged) with the openbox window manager, and helpers to find windows.
+
+title="Zentorix2024电阻计算器2024"
+
+start_session() {
+    local displayfile
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -ac -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+    export DISPLAY=":$(cat "$displayfile")"
+    rm -f "$displayfile"
+    start_window_manager
+}
+
+# openbox on the display already set.
+start_window_manager() {
+    # Qt wants a private runtime folder; a fresh session has none.
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+    openbox >/dev/null 2>&1 &
+    openbox_pid=$!
+    for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+}
+
+stop_session() {
+    kill "$openbox_pid" ${xvfb_pid:-} 2>/dev/null || true
+    wait "$openbox_pid" ${xvfb_pid:-} 2>/dev/null || true
+}
+
+# The number of windows with the program's title.
+count_windows() {
+    wmctrl -l 2>/dev/null | grep -cF "$title" || true
+}
+
+# Waits until N windows carry the title; fails after 10 s.
+wait_for_windows() {
+    local wanted=$1
+    for _ in $(seq 200); do
+        [ "$(count_windows)" -eq "$wanted" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Waits for process PID to end (at most 20 s) and sets exit_code.
+wait_for_exit() {
+    local pid=$1
+    exit_code=timeout
+    for _ in $(seq 400); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid" && exit_code=0 || exit_code=$?
+            return 0
+        fi
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null || true
+    return 1
+}
+
+failures=0
+passes=0
+check() {  # check NAME CONDITION-RESULT MESSAGE
+    if [ "$2" = ok ]; then
+        passes=$((passes + 1))
+    else
+        echo "FAIL: $1: $3"
+        failures=$((failures + 1))
+    fi
+}
+
+finish() {
+    echo "$passes passed, $failures failed"
+    [ "$failures" -eq 0 ]
+}
