@@ -3,6 +3,7 @@
 #include "calc/numtext.h"
 #include "frame/errors.h"
 
+#include <QFont>
 #include <QScreen>
 #include <QWidget>
 
@@ -30,6 +31,14 @@ TApplication::TApplication(const char* programName)
     if (QScreen* screen = primaryScreen())
         applicationWindow_->move(screen->geometry().center());
     SetApplicationWindow(applicationWindow_.get());
+
+    // One CJK family first for every text, so that no widget falls back to a
+    // second CJK font (a cost in start-up time and memory).
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPixelSize(15);
+    setFont(font);
 }
 
 TApplication::~TApplication()

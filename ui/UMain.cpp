@@ -2,10 +2,20 @@
 
 #include "calc/fpu.h"
 #include "calc/numtext.h"
+#include "calc/resistors.h"
 #include "frame/bindings.h"
 #include "frame/textcodec.h"
 
+#include <QLabel>
+#include <QScreen>
 #include <QShowEvent>
+
+// The pictures live in a static library: naming them keeps the linker from
+// dropping them.
+static void LoadResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace zentorix {
 
@@ -19,13 +29,47 @@ const Binding<TFrmMain> kBindings[] = {
     {"BtnComputeI", &TFrmMain::BtnComputeIClick},
     {"BtnComputeP", &TFrmMain::BtnComputePClick},
     {"BtnSample", &TFrmMain::BtnSampleClick},
+    {"BtnComputeRs", &TFrmMain::BtnComputeRsClick},
+    {"MnuExit", &TFrmMain::MnuExitClick},
+};
+
+constexpr int kClientWidth = 805;
+constexpr int kClientHeight = 465;  // below the menu bar
+
+// The status bar's panels: fixed texts, never changed while the program runs.
+const struct {
+    const char* name;
+    int width;
+    const char* text;
+} kStatusPanels[] = {
+    {"StatusPanel1", 150, "就绪"},
+    {"StatusPanel2", 50, "V1.0"},
 };
 
 }  // namespace
 
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(this)
 {
-    setFixedSize(size());
+    // A single border: minimise and close, no maximise, no resizing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    LoadResources();
+    setWindowIcon(QIcon(QStringLiteral(":/zentorix/zentorix.png")));
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    ui.N1->setSeparator(true);
+    ui.StatusBar1->raise();  // over the page control's last three pixels
+    for (const auto& panel : kStatusPanels) {
+        auto* label = new QLabel(QString::fromUtf8(panel.text), ui.StatusBar1);
+        label->setObjectName(QString::fromLatin1(panel.name));
+        label->setFixedWidth(panel.width);
+        ui.StatusBar1->addWidget(label);
+    }
     ApplyBindings(this, kBindings);
 }
 
@@ -95,6 +139,31 @@ void TFrmMain::BtnComputePClick()
     ReadQuantities();
     P = CheckedMultiply(V, I);
     DisplayQuantities();
+}
+
+void TFrmMain::BtnComputeRsClick()
+{
+    ComputeSeries();
+    ComputeParallel();
+}
+
+void TFrmMain::ComputeSeries()
+{
+    const std::vector<double> values = ReadEntries(ToSystemText(ui.Memo->toPlainText()));
+    if (!values.empty())
+        ui.EditRs->setText(FromSystemText(RealToText(SeriesResistance(values))));
+}
+
+void TFrmMain::ComputeParallel()
+{
+    const std::vector<double> values = ReadEntries(ToSystemText(ui.Memo->toPlainText()));
+    if (!values.empty())
+        ui.EditRp->setText(FromSystemText(RealToText(ParallelResistance(values))));
+}
+
+void TFrmMain::MnuExitClick()
+{
+    close();
 }
 
 void TFrmMain::BtnSampleClick()

@@ -1,4 +1,6 @@
-// The main window: the Ohm's-law page with its four quantities.
+// The main window: a fixed-size frame with a menu bar, a status bar and two
+// pages, the Ohm's-law page with its four quantities and the series/parallel
+// page.
 #pragma once
 
 #include "frame/inidatas.h"
@@ -43,6 +45,8 @@ public:
     void BtnComputeIClick();
     void BtnComputePClick();
     void BtnSampleClick();
+    void BtnComputeRsClick();
+    void MnuExitClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,6 +56,10 @@ private:
     std::array<std::pair<QLineEdit*, double TFrmMain::*>, 4> QuantityBoxes() const;
     void ReadQuantities();
     void DisplayQuantities();
+
+    // Each reads the list afresh and writes its own result box.
+    void ComputeSeries();
+    void ComputeParallel();
 
     bool formShown_ = false;
 };

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The built program in a real X server with a window manager: it maps its
-# main window under the application title with the four boxes reading 0,
-# closes when the window manager asks it to (as the close box does), and
-# exits with 0.
-# usage: real_window_test.sh PROGRAM SCREENSHOT.png
+# main window under the application title, fixed in size, the series/parallel
+# page in front; the Ohm's-law page's four boxes read 0; it closes when the
+# window manager asks it to (as the close box does) and exits with 0.
+# Screenshots of both pages: SHOT-list.png and SHOT-ohm.png.
+# usage: real_window_test.sh PROGRAM SHOT
 set -uo pipefail
 program=$1
 shot=$2
@@ -19,13 +20,30 @@ trap 'stop_session; rm -rf "$work"' EXIT
 pid=$!
 wait_for_windows 1 && mapped=ok || mapped=no
 check "main window" "$mapped" "no window titled $title"
-window=$(xdotool search --name "^${title}\$" | head -n 1)
+window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
 sleep 0.5
+import -window root "$shot-list.png"
+
+size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+before=$(size)
+wmctrl -r "$title" -b add,maximized_vert,maximized_horz
+sleep 0.5
+after=$(size)
+[ "$before" = "$after" ] && r=ok || r=no
+check "not maximised" "$r" "$before became $after"
+wmctrl -r "$title" -b remove,maximized_vert,maximized_horz
+menu=$(( ${before#*x} - 465 ))
+[ "${before%x*}" = 805 ] && [ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] && r=ok || r=no
+check "client area" "$r" "window $before: not 805 wide and 465 below a menu bar"
+
+# The Ohm's-law page: its tab is the first one.
+xdotool mousemove --window "$window" 100 $((menu + 12)) click 1
+sleep 0.3
 
 # Each box's text, copied to the clipboard as a user would copy it (the
 # boxes' centres in the window, from the layout). A box read is then typed
 # over, so a click that missed its box reads the previous box's new text.
-for y in 85 133 181 229; do
+for y in $((menu + 85)) $((menu + 133)) $((menu + 181)) $((menu + 229)); do
     xdotool mousemove --window "$window" 140 "$y" click 1
     xdotool key ctrl+a ctrl+c
     sleep 0.2
@@ -35,8 +53,8 @@ for y in 85 133 181 229; do
     xdotool type "5"
 done
 
-import -window root "$shot"
-echo "screenshot: $shot"
+import -window root "$shot-ohm.png"
+echo "screenshots: $shot-list.png $shot-ohm.png"
 
 wmctrl -c "$title"
 wait_for_exit "$pid" || true

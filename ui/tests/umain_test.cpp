@@ -5,6 +5,7 @@
 
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -182,6 +183,74 @@ TEST_F(MainWindow, TheProgramGoesOnAfterAFailure)
     Click("BtnComputeR");
     EXPECT_EQ(Box("EditR")->text(), "2.5");
     EXPECT_EQ(recorder.boxes.size(), 1u);
+}
+
+struct ListCase {
+    const char* name;
+    QString list;
+    QString series;  // EditRs afterwards
+    QString parallel;  // EditRp afterwards
+    std::string failure;
+};
+
+// The list page: boxes start as "before" so that an unchanged box shows.
+TEST_F(MainWindow, SeriesAndParallel)
+{
+    const QString big = QString("1") + QString(40, '0');
+    const ListCase cases[] = {
+        {"the initial list", "1.0\n2.0\n3.0", "6", "0.545454545454546", ""},
+        {"blank lines skipped", "1\n\n2\n\n", "3", "0.666666666666667", ""},
+        {"blanks around a value", "  2.5  ", "2.5", "2.5", ""},
+        {"a single value", "47", "47", "47", ""},
+        {"tabs and CR trimmed", "\t100\r\n100\r\n", "200", "50", ""},
+        {"negative values summed", "-2\n4", "2", "-4", ""},
+        {"an empty list", "", "before", "before", ""},
+        {"blank lines only", "\n   \n\t\n", "before", "before", ""},
+        {"not a number", "1\nabc", "before", "before", "'abc' is not a valid floating point value."},
+        {"the trimmed line is quoted", "1\n  a b  ", "before", "before",
+            "'a b' is not a valid floating point value."},
+        {"a zero", "5\n0", "5", "before", "Floating point division by zero."},
+        {"reciprocals summing to zero", "1\n-1", "0", "before", "Floating point division by zero."},
+        {"beyond the double range", "1e400", "before", "before", "Floating point overflow."},
+        {"a partial sum past the range", "1.7e308\n1.7e308", "before", "before", "Floating point overflow."},
+        {"a reciprocal past the range", "4.9e-324", "4.94065645841247E-324", "before",
+            "Floating point overflow."},
+        // A typed line is one entry however the box wraps it on the screen.
+        {"a 40-digit number", big, "1E40", "1E40", ""},
+        {"a line longer than 4096 characters", QString(5000, '0') + "7", "7", "7", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        recorder.boxes.clear();
+        auto* memo = window->findChild<QPlainTextEdit*>("Memo");
+        memo->setPlainText(c.list);
+        Box("EditRs")->setText("before");
+        Box("EditRp")->setText("before");
+        Click("BtnComputeRs");
+        EXPECT_EQ(Box("EditRs")->text(), c.series);
+        EXPECT_EQ(Box("EditRp")->text(), c.parallel);
+        if (c.failure.empty()) {
+            EXPECT_TRUE(recorder.boxes.empty());
+        } else {
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text, c.failure);
+            EXPECT_EQ(recorder.boxes[0].caption, kTitle);
+        }
+    }
+}
+
+TEST_F(MainWindow, TypedListIsReadAsTyped)
+{
+    auto* memo = window->findChild<QPlainTextEdit*>("Memo");
+    memo->clear();
+    memo->setFocus();
+    QTest::keyClicks(memo, "10");
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, "  40  ");
+    Click("BtnComputeRs");
+    EXPECT_EQ(Box("EditRs")->text(), "50");
+    EXPECT_EQ(Box("EditRp")->text(), "8");
 }
 
 TEST_F(MainWindow, TabOrder)

@@ -1,0 +1,188 @@
+// The main window's frame: captions, fixed size, what is in front, and that
+// every caption fits the space its control leaves for it.
+#include "tests/recorder.h"
+#include "ui/UMain.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+namespace zentorix {
+namespace {
+
+TEST(MainWindowFrame, CaptionsByteForByte)
+{
+    TFrmMain window;
+    const struct {
+        const char* name;
+        const char* caption;
+    } captions[] = {
+        {"TFrmMain", "Zentorix2024电阻计算器2024"},
+        {"TabRPVI", "电阻阻值功率电压电流计算Res PVIR"},
+        {"TabSheet1", "电阻串并联 Resistors series and parallels "},
+        {"GroupBox1", "计算区Computer Area"},
+        {"EditRLabel", "电阻R(omh)"},
+        {"EditVLabel", "电压V(V)"},
+        {"EditILabel", "电流I(A)"},
+        {"EditPLabel", "功率Power(W)"},
+        {"BtnComputeR", "用V/I计算R  use V/I compute R"},
+        {"BtnComputeV", "用R/I计算V use R/I compute V"},
+        {"BtnComputeI", "用R/V计算I use R/V compute I"},
+        {"BtnComputeP", "用V/I计算P use V/I compute P"},
+        {"BtnSample", "例子数据 Sample Datas"},
+        {"Label1", "各电阻值Resistors values(omh)："},
+        {"EditRsLabel", "串联值Series Values(omh)"},
+        {"EditRpLabel", "并联值Parallels Values(omh)"},
+        {"BtnComputeRs", "计算结果 Compute Values"},
+        {"MnuFile", "文件&File"},
+        {"MnuExit", "退出本软件&Exit"},
+        {"MnuSet", "设置&Set"},
+        {"MnuChinese", "中文界面&Chinese"},
+        {"MnuEnglish", "英文界面&English"},
+        {"MnuHelp", "帮助&Help"},
+        {"MnuContent", "帮助主题&Content"},
+        {"MnuWeb", "访问本软件网站&Web"},
+        {"MnuPhone", "手机访问本软件网站&Phone"},
+        {"MnuAbout", "关于本软件&About"},
+        {"StatusPanel1", "就绪"},
+    };
+    const auto* pages = window.findChild<QTabWidget*>("PageControl1");
+    for (const auto& c : captions) {
+        SCOPED_TRACE(c.name);
+        QObject* control = window.objectName() == c.name ? &window : window.findChild<QObject*>(c.name);
+        ASSERT_NE(control, nullptr);
+        QString caption;
+        if (auto* action = qobject_cast<QAction*>(control))
+            caption = action->text();
+        else if (auto* menu = qobject_cast<QMenu*>(control))
+            caption = menu->title();
+        else if (auto* group = qobject_cast<QGroupBox*>(control))
+            caption = group->title();
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            caption = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(control))
+            caption = button->text();
+        else if (control == &window)
+            caption = window.windowTitle();
+        else
+            caption = pages->tabText(pages->indexOf(qobject_cast<QWidget*>(control)));
+        EXPECT_EQ(caption.toUtf8().toStdString(), c.caption);
+    }
+}
+
+TEST(MainWindowFrame, MenusInOrderWithoutShortcutsOrChecks)
+{
+    TFrmMain window;
+    const auto* bar = window.findChild<QMenuBar*>("MainMnu");
+    ASSERT_NE(bar, nullptr);
+    std::vector<std::string> layout;
+    for (QAction* title : bar->actions()) {
+        layout.push_back(title->menu()->objectName().toStdString());
+        for (QAction* item : title->menu()->actions()) {
+            layout.push_back("  " + item->objectName().toStdString());
+            EXPECT_TRUE(item->shortcut().isEmpty()) << item->objectName().toStdString();
+            EXPECT_FALSE(item->isChecked()) << item->objectName().toStdString();
+        }
+    }
+    const std::vector<std::string> expected = {"MnuFile", "  MnuExit", "MnuSet", "  MnuChinese",
+        "  MnuEnglish", "MnuHelp", "  MnuContent", "  MnuWeb", "  MnuPhone", "  N1", "  MnuAbout"};
+    EXPECT_EQ(layout, expected);
+    EXPECT_TRUE(window.findChild<QAction*>("N1")->isSeparator());
+}
+
+TEST(MainWindowFrame, FixedSizeWithoutMaximise)
+{
+    TFrmMain window;
+    window.show();
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.centralWidget()->size(), QSize(805, 465));
+    EXPECT_EQ(window.height(), 465 + window.menuBar()->height());
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(window.findChild<QStatusBar*>("StatusBar1")->geometry(), QRect(0, 446, 805, 19));
+    EXPECT_EQ(window.findChild<QTabWidget*>("PageControl1")->geometry(), QRect(8, 0, 793, 449));
+    EXPECT_FALSE(window.windowIcon().isNull());
+}
+
+TEST(MainWindowFrame, SeriesParallelPageInFrontWithThreeLines)
+{
+    test::MessageBoxRecorder recorder;
+    TFrmMain window;
+    window.show();
+    const auto* pages = window.findChild<QTabWidget*>("PageControl1");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabSheet1");
+    EXPECT_EQ(pages->widget(0)->objectName(), "TabRPVI");
+    EXPECT_EQ(window.findChild<QPlainTextEdit*>("Memo")->toPlainText(), "1.0\n2.0\n3.0");
+    EXPECT_TRUE(window.findChild<QLineEdit*>("EditRs")->text().isEmpty());
+}
+
+TEST(MainWindowFrame, AccessibleNamesAndBuddies)
+{
+    TFrmMain window;
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (QWidget* box = label->buddy()) {
+            EXPECT_EQ(box->accessibleName(), label->text()) << label->objectName().toStdString();
+        }
+    }
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->text().isEmpty()) {
+            EXPECT_EQ(button->accessibleName(), button->text()) << button->objectName().toStdString();
+        }
+    }
+    for (const char* box : {"EditR", "EditV", "EditI", "EditP", "EditRs", "EditRp", "Memo"})
+        EXPECT_FALSE(window.findChild<QWidget*>(box)->accessibleName().isEmpty()) << box;
+}
+
+// Every caption fits the space its control leaves for it at its fixed size,
+// with the font the program uses.
+TEST(MainWindowFrame, NothingClipped)
+{
+    TFrmMain window;
+    window.show();
+    const QStyle* style = window.style();
+    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    }
+    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (button->text().isEmpty())
+            continue;  // the tab bar's scroll arrows
+        SCOPED_TRACE(button->objectName().toStdString());
+        const int margin = style->pixelMetric(QStyle::PM_ButtonMargin);
+        EXPECT_LE(
+            button->fontMetrics().horizontalAdvance(button->text()), button->width() - 2 * (margin + frame));
+        EXPECT_LE(button->fontMetrics().height(), button->height() - 2 * frame);
+    }
+    for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        const QMargins margins = box->textMargins();
+        const int inner = box->height() - 2 * frame - 2 /* the box's own vertical margin */ - margins.top()
+            - margins.bottom();
+        EXPECT_LE(box->fontMetrics().height(), inner);
+    }
+    const auto* pages = window.findChild<QTabWidget*>("PageControl1");
+    int tabs = 0;
+    for (int i = 0; i < pages->count(); ++i) {
+        SCOPED_TRACE(pages->tabText(i).toStdString());
+        const QRect tab = pages->tabBar()->tabRect(i);
+        EXPECT_LE(pages->fontMetrics().horizontalAdvance(pages->tabText(i)), tab.width());
+        tabs += tab.width();
+    }
+    EXPECT_LE(tabs, pages->width());
+    for (QGroupBox* group : window.findChildren<QGroupBox*>())
+        EXPECT_LE(group->fontMetrics().horizontalAdvance(group->title()), group->width());
+}
+
+}  // namespace
+}  // namespace zentorix
