@@ -6,10 +6,10 @@ cd "$(dirname "$0")"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqrencode-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales fonts-wqy-microhei
-    xvfb xauth openbox wmctrl xdotool xclip imagemagick
+    xvfb xauth openbox wmctrl xdotool xclip imagemagick zbar-tools
 )
 # Locales the tests switch to: a comma decimal mark, a double-byte code page.
 test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")

@@ -72,9 +72,11 @@ int AnswerOf(int button)
 QString DisplayText(const QString& text)
 {
     constexpr qsizetype kEnd = 400;
-    const QString kept = text.size() <= 2 * kEnd + 100
-        ? text
-        : text.left(kEnd) + QString::fromUtf8(" … ") + text.right(kEnd);
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a CR would show as a glyph
+    const QString kept = lines.size() <= 2 * kEnd + 100
+        ? lines
+        : lines.left(kEnd) + QString::fromUtf8(" … ") + lines.right(kEnd);
     QString shown;
     shown.reserve(kept.size() + kept.size() / 64);
     qsizetype run = 0;

@@ -1,5 +1,8 @@
 #include "UAboutBox.h"
 
+#include "dialogframe.h"
+#include "pictures.h"
+
 namespace zentorix {
 
 TAboutBox* AboutBox = nullptr;
@@ -7,7 +10,10 @@ TAboutBox* AboutBox = nullptr;
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     ui.setupUi(this);
-    setFixedSize(size());
+    SetDialogFrame(this, 12);
+    ui.ProgramIcon->setPixmap(ProgramIcon());
+    // The OK button's modal result is OK: it accepts, and so does Enter.
+    connect(ui.OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 TAboutBox::~TAboutBox() = default;

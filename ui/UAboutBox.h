@@ -1,4 +1,5 @@
-// The about box: created hidden at start-up, shown modally from the Help menu.
+// The about box: the program's name, version, purpose and copyright.
+// Created hidden at start-up, shown modally from the Help menu.
 #pragma once
 
 #include "ui_UAboutBox.h"

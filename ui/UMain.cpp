@@ -1,21 +1,24 @@
 #include "UMain.h"
 
+#include "UAboutBox.h"
+#include "UVisitePhone.h"
 #include "calc/fpu.h"
 #include "calc/numtext.h"
 #include "calc/resistors.h"
 #include "frame/bindings.h"
+#include "frame/exepath.h"
+#include "frame/pathrule.h"
+#include "frame/shell.h"
 #include "frame/textcodec.h"
+#include "pictures.h"
+#include "website.h"
 
 #include <QLabel>
 #include <QScreen>
 #include <QShowEvent>
 
-// The pictures live in a static library: naming them keeps the linker from
-// dropping them.
-static void LoadResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
+#include <ctime>
+#include <sys/stat.h>
 
 namespace zentorix {
 
@@ -31,7 +34,28 @@ const Binding<TFrmMain> kBindings[] = {
     {"BtnSample", &TFrmMain::BtnSampleClick},
     {"BtnComputeRs", &TFrmMain::BtnComputeRsClick},
     {"MnuExit", &TFrmMain::MnuExitClick},
+    {"MnuSet", &TFrmMain::MnuSetClick},
+    {"MnuChinese", &TFrmMain::MnuChineseClick},
+    {"MnuEnglish", &TFrmMain::MnuEnglishClick},
+    {"MnuContent", &TFrmMain::MnuContentClick},
+    {"MnuWeb", &TFrmMain::MnuWebClick},
+    {"MnuPhone", &TFrmMain::MnuPhoneClick},
+    {"MnuAbout", &TFrmMain::MnuAboutClick},
 };
+
+// A help file exists when it is not a directory and its last-write time, in
+// local time, has an MS-DOS date: a year from 1980 to 2107.
+bool HelpFileExists(const std::string& path)
+{
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+        return false;
+    std::tm local;
+    if (localtime_r(&status.st_mtime, &local) == nullptr)
+        return false;
+    const long year = 1900L + local.tm_year;
+    return year >= 1980 && year <= 2107;
+}
 
 constexpr int kClientWidth = 805;
 constexpr int kClientHeight = 465;  // below the menu bar
@@ -53,8 +77,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(this)
     // A single border: minimise and close, no maximise, no resizing.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    LoadResources();
-    setWindowIcon(QIcon(QStringLiteral(":/zentorix/zentorix.png")));
+    setWindowIcon(ProgramIcon());
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
@@ -164,6 +187,53 @@ void TFrmMain::ComputeParallel()
 void TFrmMain::MnuExitClick()
 {
     close();
+}
+
+// The check marks follow the flag each time the Set menu opens.
+void TFrmMain::MnuSetClick()
+{
+    ui.MnuChinese->setChecked(IniDatas.bChinese);
+    ui.MnuEnglish->setChecked(!IniDatas.bChinese);
+}
+
+// Captions carry both languages: a language command changes the flag alone,
+// which is written when the window is destroyed.
+void TFrmMain::MnuChineseClick()
+{
+    IniDatas.bChinese = true;
+}
+
+void TFrmMain::MnuEnglishClick()
+{
+    IniDatas.bChinese = false;
+}
+
+void TFrmMain::MnuContentClick()
+{
+    const std::string help = ReplaceExtension(ExecutablePath(), ".chm");
+    if (HelpFileExists(help)) {
+        ShellOpen(help);
+        return;
+    }
+    // The box takes text in the system's code page, like the path.
+    ShowMessageBox(
+        ToSystemText(QStringLiteral("不能打开帮助文件")) + help + "\r\n" + "Can not Open Help File" + help,
+        ToSystemText(QStringLiteral("系统提示System Hint")), mb::kOk | mb::kIconExclamation);
+}
+
+void TFrmMain::MnuWebClick()
+{
+    ShellOpen(kWebAddress);
+}
+
+void TFrmMain::MnuPhoneClick()
+{
+    FrmVisitePhone->exec();
+}
+
+void TFrmMain::MnuAboutClick()
+{
+    AboutBox->exec();
 }
 
 void TFrmMain::BtnSampleClick()

@@ -47,6 +47,13 @@ public:
     void BtnSampleClick();
     void BtnComputeRsClick();
     void MnuExitClick();
+    void MnuSetClick();
+    void MnuChineseClick();
+    void MnuEnglishClick();
+    void MnuContentClick();
+    void MnuWebClick();
+    void MnuPhoneClick();
+    void MnuAboutClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

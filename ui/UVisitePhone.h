@@ -1,9 +1,11 @@
-// The phone-visit dialog: created hidden at start-up, shown modally from the Help menu.
+// The phone-visit dialog: a picture code of the program's web address for a
+// phone's camera. Created hidden at start-up, shown modally from the Help menu.
 #pragma once
 
 #include "ui_UVisitePhone.h"
 
 #include <QDialog>
+#include <QImage>
 
 namespace zentorix {
 
@@ -12,9 +14,14 @@ public:
     explicit TFrmVisitePhone(QWidget* parent = nullptr);
     ~TFrmVisitePhone() override;
 
+    void BtnCloseClick();
+
 private:
     Ui::TFrmVisitePhone ui;
 };
+
+// A side × side, 24-bit picture of the QR code of `text`, with its quiet zone.
+QImage QrPicture(const char* text, int side);
 
 extern TFrmVisitePhone* FrmVisitePhone;
 

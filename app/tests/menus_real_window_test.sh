@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The menu commands of the built program in a real X server, driven from the
+# keyboard by their accelerators: Help > Web and Help > Content hand the
+# address and the help file to the desktop (a recording xdg-open first on
+# PATH), Help > Phone and Help > About show their dialogs (screenshots
+# SHOT-phone.png and SHOT-about.png), File > Exit ends the program with 0.
+# usage: menus_real_window_test.sh PROGRAM HELPFILE WEBSITE_HEADER SHOT
+set -uo pipefail
+program=$1
+helpfile=$2
+address=$(grep -o '"[a-z]*://[^"]*"' "$3" | tr -d '"')
+shot=$4
+source "$(dirname "$0")/../../tools/xsession.sh"
+
+work=$(mktemp -d)
+# A folder name that the help file's URL must percent-encode.
+home="$work/帮助 Help folder"
+mkdir "$home"
+cp "$program" "$home/zentorix"
+cp "$helpfile" "$home/zentorix.chm"
+mkdir "$work/shim"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s/opened.log"\n' "$work" >"$work/shim/xdg-open"
+chmod +x "$work/shim/xdg-open"
+start_session
+trap 'stop_session; rm -rf "$work"' EXIT
+
+PATH="$work/shim:$PATH" "$home/zentorix" 2>/dev/null &
+pid=$!
+wait_for_windows 1 && r=ok || r=no
+check "main window" "$r" "no window titled $title"
+window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
+xdotool windowactivate --sync "$window" 2>/dev/null
+sleep 0.5
+
+menu() {  # menu ALT-LETTER ITEM-LETTER
+    xdotool key "alt+$1"
+    sleep 0.4
+    xdotool key "$2"
+    sleep 0.8
+}
+
+# Waits until the log has N lines (at most 5 s) and prints line N.
+opened() {
+    for _ in $(seq 100); do
+        [ "$(wc -l <"$work/opened.log" 2>/dev/null || echo 0)" -ge "$1" ] && break
+        sleep 0.05
+    done
+    sed -n "$1p" "$work/opened.log" 2>/dev/null
+}
+
+menu h w
+got=$(opened 1)
+[ "$got" = "$address" ] && r=ok || r=no
+check "Help > Web" "$r" "the desktop got '$got', not '$address'"
+
+menu h c
+url=$(opened 2)
+path=$(printf '%b' "$(sed 's/%/\\x/g' <<<"${url#file://}")")  # percent-decoded
+[ "$path" = "$home/zentorix.chm" ] && r=ok || r=no
+check "Help > Content" "$r" "the desktop got '$url' ($path), not the help file"
+
+dialog_shot() {  # dialog_shot TITLE FILE CLOSE-KEY
+    local found=no
+    for _ in $(seq 100); do
+        wmctrl -l | grep -qF "$1" && { found=ok; break; }
+        sleep 0.05
+    done
+    check "dialog $1" "$found" "it did not appear"
+    sleep 0.5
+    import -window root "$2"
+    xdotool key "$3"
+    sleep 0.5
+    wmctrl -l | grep -qF "$1" && r=no || r=ok
+    check "dialog $1 closed" "$r" "$3 did not close it"
+}
+menu h p
+dialog_shot "手机二维码访问本软件网站Visite with 2-Dims Code" "$shot-phone.png" Escape
+menu h a
+dialog_shot "关于本软件About" "$shot-about.png" Return
+echo "screenshots: $shot-phone.png $shot-about.png"
+
+menu f e
+wait_for_exit "$pid" || true
+[ "$exit_code" = 0 ] && r=ok || r=no
+check "File > Exit" "$r" "exit code $exit_code"
+finish

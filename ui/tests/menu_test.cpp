@@ -1,0 +1,373 @@
+// The menu commands and the two information dialogs.
+#include "frame/exepath.h"
+#include "frame/shell.h"
+#include "tests/recorder.h"
+#include "ui/UAboutBox.h"
+#include "ui/UMain.h"
+#include "ui/UVisitePhone.h"
+#include "ui/website.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace zentorix {
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The program's windows beside an executable in a fresh folder, with the
+// desktop replaced by a recorder.
+class Menus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/zentorix-menu-XXXXXX";
+        folder = mkdtemp(pattern);
+        OverrideExecutablePath(folder + "/zentorix");
+        previousShell = ReplaceShellService([this](const std::string& target) { opened.push_back(target); });
+        StartWindows();
+    }
+    void TearDown() override
+    {
+        StopWindows();
+        ReplaceShellService(previousShell);
+        std::filesystem::remove_all(folder);
+    }
+
+    // Created in the program's order, destroyed in reverse.
+    void StartWindows()
+    {
+        main = std::make_unique<TFrmMain>();
+        FrmMain = main.get();
+        phone = std::make_unique<TFrmVisitePhone>();
+        FrmVisitePhone = phone.get();
+        about = std::make_unique<TAboutBox>();
+        AboutBox = about.get();
+        main->show();
+    }
+    void StopWindows()
+    {
+        about.reset();
+        phone.reset();
+        main.reset();
+        AboutBox = nullptr;
+        FrmVisitePhone = nullptr;
+        FrmMain = nullptr;
+    }
+
+    void Trigger(const char* item) const { main->findChild<QAction*>(item)->trigger(); }
+
+    // What the Set menu shows when it is opened.
+    std::pair<bool, bool> OpenSetMenu() const
+    {
+        emit main->findChild<QMenu*>("MnuSet")->aboutToShow();
+        return {main->findChild<QAction*>("MnuChinese")->isChecked(),
+            main->findChild<QAction*>("MnuEnglish")->isChecked()};
+    }
+
+    std::string IniPath() const { return folder + "/zentorix.ini"; }
+    std::string HelpPath() const { return folder + "/zentorix.chm"; }
+
+    std::string folder;
+    std::vector<std::string> opened;
+    ShellService previousShell;
+    test::MessageBoxRecorder recorder;
+    std::unique_ptr<TFrmMain> main;
+    std::unique_ptr<TFrmVisitePhone> phone;
+    std::unique_ptr<TAboutBox> about;
+};
+
+// Every caption of every window, by object name.
+std::map<std::string, std::string> Captions(const std::vector<QWidget*>& windows)
+{
+    std::map<std::string, std::string> captions;
+    for (QWidget* window : windows) {
+        captions[window->objectName().toStdString()] = window->windowTitle().toStdString();
+        for (QObject* child : window->findChildren<QObject*>()) {
+            QString text;
+            if (auto* action = qobject_cast<QAction*>(child))
+                text = action->text();
+            else if (auto* menu = qobject_cast<QMenu*>(child))
+                text = menu->title();
+            else if (auto* label = qobject_cast<QLabel*>(child))
+                text = label->text();
+            else if (auto* button = qobject_cast<QAbstractButton*>(child))
+                text = button->text();
+            else if (auto* group = qobject_cast<QGroupBox*>(child))
+                text = group->title();
+            else if (auto* tabs = qobject_cast<QTabWidget*>(child))
+                text = tabs->tabText(0) + "|" + tabs->tabText(1);
+            else
+                continue;
+            captions[child->objectName().toStdString()] = text.toStdString();
+        }
+    }
+    return captions;
+}
+
+TEST_F(Menus, EnglishIsRememberedAndChecked)
+{
+    EXPECT_EQ(OpenSetMenu(), std::make_pair(true, false));
+    const auto before = Captions({main.get(), phone.get(), about.get()});
+    Trigger("MnuEnglish");
+    EXPECT_FALSE(std::filesystem::exists(IniPath())) << "nothing is written until exit";
+    EXPECT_EQ(OpenSetMenu(), std::make_pair(false, true));
+    EXPECT_EQ(Captions({main.get(), phone.get(), about.get()}), before);
+
+    StopWindows();
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
+    StartWindows();
+    EXPECT_EQ(OpenSetMenu(), std::make_pair(false, true));
+    EXPECT_EQ(Captions({main.get(), phone.get(), about.get()}), before);
+}
+
+TEST_F(Menus, OnlyTheLastChoiceIsSaved)
+{
+    Trigger("MnuChinese");
+    Trigger("MnuEnglish");
+    StopWindows();
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
+    StartWindows();
+    Trigger("MnuEnglish");
+    Trigger("MnuChinese");
+    EXPECT_EQ(OpenSetMenu(), std::make_pair(true, false));
+    StopWindows();
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=1\n");
+    StartWindows();
+}
+
+TEST_F(Menus, WebOpensTheAddress)
+{
+    Trigger("MnuWeb");
+    EXPECT_EQ(opened, std::vector<std::string>{kWebAddress});
+    EXPECT_TRUE(recorder.boxes.empty());
+}
+
+// A last-write time in local time (TZ is pinned: the rule reads local time).
+void SetLastWrite(const std::string& path, int year, int month, int day, int hour)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_isdst = -1;
+    const std::time_t when = std::mktime(&local);
+    const utimbuf times{when, when};
+    ASSERT_EQ(utime(path.c_str(), &times), 0);
+}
+
+TEST_F(Menus, HelpFile)
+{
+    const std::string saved = std::getenv("TZ") ? std::getenv("TZ") : "";
+    const struct {
+        const char* name;
+        const char* zone;
+        std::function<void(const std::string&)> prepare;
+        bool present;
+    } cases[] = {
+        {"no file", "UTC0", [](const std::string&) {}, false},
+        {"a directory of that name", "UTC0",
+            [](const std::string& path) { std::filesystem::create_directory(path); }, false},
+        {"written in 1970", "UTC0",
+            [](const std::string& path) {
+                std::ofstream(path) << "x";
+                SetLastWrite(path, 1970, 6, 1, 12);
+            },
+            false},
+        {"written in 2200", "UTC0",
+            [](const std::string& path) {
+                std::ofstream(path) << "x";
+                SetLastWrite(path, 2200, 6, 1, 12);
+            },
+            false},
+        {"last minute of 1979 here", "UTC0",
+            [](const std::string& path) {
+                std::ofstream(path) << "x";
+                SetLastWrite(path, 1979, 12, 31, 23);
+            },
+            false},
+        {"1980 in Beijing, 1979 in London", "CST-8",
+            [](const std::string& path) {
+                std::ofstream(path) << "x";
+                SetLastWrite(path, 1980, 1, 1, 7);
+            },
+            true},
+        {"the last year an MS-DOS date holds", "UTC0",
+            [](const std::string& path) {
+                std::ofstream(path) << "x";
+                SetLastWrite(path, 2107, 12, 31, 23);
+            },
+            true},
+        {"written now", "UTC0", [](const std::string& path) { std::ofstream(path) << "x"; }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        setenv("TZ", c.zone, 1);
+        tzset();
+        std::filesystem::remove_all(HelpPath());
+        c.prepare(HelpPath());
+        recorder.boxes.clear();
+        opened.clear();
+        Trigger("MnuContent");
+        if (c.present) {
+            EXPECT_EQ(opened, std::vector<std::string>{HelpPath()});
+            EXPECT_TRUE(recorder.boxes.empty());
+        } else {
+            EXPECT_TRUE(opened.empty());
+            ASSERT_EQ(recorder.boxes.size(), 1u);
+            EXPECT_EQ(recorder.boxes[0].text,
+                "不能打开帮助文件" + HelpPath() + "\r\nCan not Open Help File" + HelpPath());
+            EXPECT_EQ(recorder.boxes[0].caption, "系统提示System Hint");
+            EXPECT_EQ(recorder.boxes[0].flags, 48u);
+        }
+    }
+    if (saved.empty())
+        unsetenv("TZ");
+    else
+        setenv("TZ", saved.c_str(), 1);
+    tzset();
+}
+
+TEST_F(Menus, PhonePictureIsTheWebAddress)
+{
+    const QImage picture = QrPicture(kWebAddress, 210);
+    EXPECT_EQ(picture.size(), QSize(210, 210));
+    EXPECT_EQ(picture.depth(), 24);
+
+    // The picture the dialog shows, read back by a QR reader.
+    const auto* shown = phone->findChild<QLabel*>("Img2DimsCode");
+    ASSERT_EQ(shown->pixmap().size(), QSize(210, 210));
+    const std::string file = folder + "/code.png";
+    ASSERT_TRUE(shown->pixmap().save(QString::fromStdString(file)));
+    FILE* reader = popen(("zbarimg --raw -q " + file).c_str(), "r");
+    ASSERT_NE(reader, nullptr);
+    char decoded[256] = {};
+    const std::size_t length = std::fread(decoded, 1, sizeof decoded - 1, reader);
+    EXPECT_EQ(pclose(reader), 0) << "zbarimg found no code";
+    EXPECT_EQ(std::string(decoded, length), std::string(kWebAddress) + "\n");
+}
+
+// A click as the window system delivers it, so that a modal window blocks it.
+bool ClickComputesTheList(QMainWindow* window)
+{
+    auto* rs = window->findChild<QLineEdit*>("EditRs");
+    auto* button = window->findChild<QPushButton*>("BtnComputeRs");
+    rs->clear();
+    QTest::mouseClick(
+        window->windowHandle(), Qt::LeftButton, {}, button->mapTo(window, button->rect().center()));
+    return !rs->text().isEmpty();
+}
+
+struct DialogCase {
+    const char* name;
+    const char* item;
+    std::function<QDialog*(Menus*)> dialog;
+    std::function<void(QDialog*)> close;
+};
+
+// Shown modally (the main window takes no input meanwhile), closed, hidden
+// afterwards, and shown again unchanged.
+TEST_F(Menus, DialogsAreModalAndCloseEveryWay)
+{
+    const auto click = [](const char* button) {
+        return [button](QDialog* dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+        };
+    };
+    const std::function<QDialog*(Menus*)> aboutBox = [](Menus*) -> QDialog* { return AboutBox; };
+    const std::function<QDialog*(Menus*)> phoneDialog = [](Menus*) -> QDialog* { return FrmVisitePhone; };
+    const DialogCase cases[] = {
+        {"about box, OK button", "MnuAbout", aboutBox, click("OKButton")},
+        {"about box, Enter", "MnuAbout", aboutBox, [](QDialog* d) { QTest::keyClick(d, Qt::Key_Return); }},
+        {"about box, close box", "MnuAbout", aboutBox, [](QDialog* d) { d->close(); }},
+        {"phone dialog, close button", "MnuPhone", phoneDialog, click("BtnClose")},
+        {"phone dialog, close box", "MnuPhone", phoneDialog, [](QDialog* d) { d->close(); }},
+    };
+    ASSERT_TRUE(ClickComputesTheList(main.get())) << "the click must reach the window when nothing is modal";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDialog* dialog = c.dialog(this);
+        const auto captions = Captions({dialog});
+        const QSize size = dialog->size();
+        EXPECT_FALSE(dialog->isVisible());
+        bool modal = false;
+        bool mainTookInput = true;
+        QTimer::singleShot(0, [&] {
+            modal = QApplication::activeModalWidget() == dialog && dialog->isVisible();
+            mainTookInput = ClickComputesTheList(main.get());
+            c.close(dialog);
+        });
+        Trigger(c.item);
+        EXPECT_TRUE(modal);
+        EXPECT_FALSE(mainTookInput);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(Captions({dialog}), captions);
+        EXPECT_EQ(dialog->size(), size);
+    }
+}
+
+TEST(Dialogs, LayoutAndCaptions)
+{
+    TAboutBox about;
+    TFrmVisitePhone phone;
+    EXPECT_EQ(about.windowTitle().toStdString(), "关于本软件About");
+    EXPECT_EQ(about.size(), QSize(298, 263));
+    EXPECT_EQ(about.minimumSize(), about.maximumSize());
+    EXPECT_EQ(about.font().pixelSize(), 12);
+    EXPECT_EQ(about.findChild<QLabel*>("ProductName")->text().toStdString(), "Zentorix2024电阻计算器");
+    EXPECT_EQ(about.findChild<QLabel*>("Version")->text().toStdString(), "版本号Version：2024");
+    auto* ok = about.findChild<QPushButton*>("OKButton");
+    EXPECT_EQ(ok->text().toStdString(), "关闭&OK");
+    EXPECT_TRUE(ok->isDefault());
+    EXPECT_EQ(ok->geometry(), QRect(103, 236, 75, 25));
+    EXPECT_FALSE(about.findChild<QLabel*>("ProgramIcon")->pixmap().isNull());
+
+    EXPECT_EQ(phone.windowTitle().toStdString(), "手机二维码访问本软件网站Visite with 2-Dims Code");
+    EXPECT_EQ(phone.size(), QSize(211, 247));
+    EXPECT_EQ(phone.minimumSize(), phone.maximumSize());
+    EXPECT_EQ(phone.font().pixelSize(), 15);
+    EXPECT_EQ(phone.findChild<QLabel*>("Img2DimsCode")->geometry(), QRect(0, 0, 210, 210));
+    auto* close = phone.findChild<QPushButton*>("BtnClose");
+    EXPECT_EQ(close->text().toStdString(), "关闭&Close");
+    EXPECT_EQ(close->geometry(), QRect(0, 216, 209, 25));
+
+    // Every text fits its label at the dialog's font.
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&about, &phone}) {
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (label->text().isEmpty())
+                continue;
+            SCOPED_TRACE(label->objectName().toStdString());
+            const QRect needed = label->fontMetrics().boundingRect(
+                label->contentsRect(), Qt::TextWordWrap * label->wordWrap(), label->text());
+            EXPECT_LE(needed.width(), label->contentsRect().width());
+            EXPECT_LE(needed.height(), label->contentsRect().height() + 2);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zentorix
