@@ -164,24 +164,19 @@ void TFrmMain::BtnComputePClick()
     DisplayQuantities();
 }
 
+// The series result first: it stays shown when the parallel one fails.
 void TFrmMain::BtnComputeRsClick()
 {
-    ComputeSeries();
-    ComputeParallel();
+    ComputeList(SeriesResistance, ui.EditRs);
+    ComputeList(ParallelResistance, ui.EditRp);
 }
 
-void TFrmMain::ComputeSeries()
+// Reads the list afresh; an empty list leaves the result box as it is.
+void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
     const std::vector<double> values = ReadEntries(ToSystemText(ui.Memo->toPlainText()));
     if (!values.empty())
-        ui.EditRs->setText(FromSystemText(RealToText(SeriesResistance(values))));
-}
-
-void TFrmMain::ComputeParallel()
-{
-    const std::vector<double> values = ReadEntries(ToSystemText(ui.Memo->toPlainText()));
-    if (!values.empty())
-        ui.EditRp->setText(FromSystemText(RealToText(ParallelResistance(values))));
+        result->setText(FromSystemText(RealToText(compute(values))));
 }
 
 void TFrmMain::MnuExitClick()

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <span>
 #include <utility>
 
 class QLineEdit;
@@ -64,9 +65,8 @@ private:
     void ReadQuantities();
     void DisplayQuantities();
 
-    // Each reads the list afresh and writes its own result box.
-    void ComputeSeries();
-    void ComputeParallel();
+    // One result of the list page into its box.
+    void ComputeList(double (*compute)(std::span<const double>), QLineEdit* result);
 
     bool formShown_ = false;
 };

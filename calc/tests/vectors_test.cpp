@@ -4,12 +4,11 @@
 #include "calc/fpu.h"
 #include "calc/numtext.h"
 #include "test_support.h"
+#include "tests/vectors.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,44 +17,7 @@ namespace {
 
 std::vector<std::vector<std::string>> ReadTable(const std::string& name)
 {
-    std::ifstream file(std::string(ZENTORIX_TEST_DATA_DIR) + "/" + name, std::ios::binary);
-    EXPECT_TRUE(file) << name;
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    while (std::getline(file, line)) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-            fields.push_back(line.substr(start, tab - start));
-        fields.push_back(line.substr(start));
-        rows.push_back(std::move(fields));
-    }
-    return rows;
-}
-
-// \t \r \n \\ and \xNN back to their bytes.
-std::string Unescape(const std::string& text)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            bytes += text[i];
-            continue;
-        }
-        const char kind = text[++i];
-        if (kind == 't')
-            bytes += '\t';
-        else if (kind == 'r')
-            bytes += '\r';
-        else if (kind == 'n')
-            bytes += '\n';
-        else if (kind == 'x') {
-            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else
-            bytes += kind;
-    }
-    return bytes;
+    return test::ReadTable(std::string(ZENTORIX_TEST_DATA_DIR) + "/" + name);
 }
 
 void CheckRealToText(const std::string& file, char mark)
@@ -91,7 +53,7 @@ TEST(Vectors, TextToRealAndTheStoreToDouble)
     int failures = 0;
     for (const auto& row : rows) {
         ASSERT_GE(row.size(), 3u);
-        const std::string text = Unescape(row[0]);
+        const std::string text = test::Unescape(row[0]);
         test::MarkScope scope(row[1].at(0));
         std::string got;
         try {

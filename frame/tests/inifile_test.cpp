@@ -1,10 +1,10 @@
 #include "frame/inifile.h"
 #include "frame/pathrule.h"
+#include "tests/vectors.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -77,54 +77,20 @@ TEST(TextToWhole, Numbers)
     }
 }
 
-// \t \r \n \\ and \xNN back to their bytes.
-std::string Unescape(const std::string& text)
-{
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            bytes += text[i];
-            continue;
-        }
-        const char kind = text[++i];
-        if (kind == 't')
-            bytes += '\t';
-        else if (kind == 'r')
-            bytes += '\r';
-        else if (kind == 'n')
-            bytes += '\n';
-        else if (kind == 'x') {
-            bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else
-            bytes += kind;
-    }
-    return bytes;
-}
-
 TEST(ReadNumber, ReferenceVectors)
 {
-    std::ifstream file(std::string(ZENTORIX_TEST_DATA_DIR) + "/readnumber-public.tsv", std::ios::binary);
-    ASSERT_TRUE(file);
-    std::string line;
-    int rows = 0;
+    const auto rows = test::ReadTable(std::string(ZENTORIX_TEST_DATA_DIR) + "/readnumber-public.tsv");
+    ASSERT_GT(rows.size(), 100u);
     int failures = 0;
-    while (std::getline(file, line)) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-            fields.push_back(line.substr(start, tab - start));
-        fields.push_back(line.substr(start));
-        ASSERT_EQ(fields.size(), 4u) << line;
-        ++rows;
-        const FixedText accessor(Unescape(fields[0]));
+    for (const auto& fields : rows) {
+        ASSERT_EQ(fields.size(), 4u);
+        const FixedText accessor(test::Unescape(fields[0]));
         const std::int32_t number = accessor.ReadNumber("Setting", "bChinese", std::stoi(fields[1]));
         const bool flag = accessor.ReadFlag("Setting", "bChinese", true);
         if ((number != std::stoi(fields[2]) || flag != (fields[3] == "1")) && ++failures <= 20)
             ADD_FAILURE() << fields[0] << ": got " << number << " " << flag << ", expected " << fields[2]
                           << " " << fields[3];
     }
-    EXPECT_GT(rows, 100);
     EXPECT_EQ(failures, 0);
 }
 

@@ -1,5 +1,6 @@
 // The main window's frame: captions, fixed size, what is in front, and that
 // every caption fits the space its control leaves for it.
+#include "captions.h"
 #include "tests/recorder.h"
 #include "ui/UMain.h"
 
@@ -56,27 +57,13 @@ TEST(MainWindowFrame, CaptionsByteForByte)
         {"MnuAbout", "关于本软件&About"},
         {"StatusPanel1", "就绪"},
     };
-    const auto* pages = window.findChild<QTabWidget*>("PageControl1");
     for (const auto& c : captions) {
         SCOPED_TRACE(c.name);
         QObject* control = window.objectName() == c.name ? &window : window.findChild<QObject*>(c.name);
         ASSERT_NE(control, nullptr);
-        QString caption;
-        if (auto* action = qobject_cast<QAction*>(control))
-            caption = action->text();
-        else if (auto* menu = qobject_cast<QMenu*>(control))
-            caption = menu->title();
-        else if (auto* group = qobject_cast<QGroupBox*>(control))
-            caption = group->title();
-        else if (auto* label = qobject_cast<QLabel*>(control))
-            caption = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(control))
-            caption = button->text();
-        else if (control == &window)
-            caption = window.windowTitle();
-        else
-            caption = pages->tabText(pages->indexOf(qobject_cast<QWidget*>(control)));
-        EXPECT_EQ(caption.toUtf8().toStdString(), c.caption);
+        const std::optional<QString> caption = test::CaptionOf(control);
+        ASSERT_TRUE(caption.has_value());
+        EXPECT_EQ(caption->toUtf8().toStdString(), c.caption);
     }
 }
 

@@ -1,4 +1,5 @@
 // The menu commands and the two information dialogs.
+#include "captions.h"
 #include "frame/exepath.h"
 #include "frame/shell.h"
 #include "tests/recorder.h"
@@ -107,22 +108,8 @@ std::map<std::string, std::string> Captions(const std::vector<QWidget*>& windows
     for (QWidget* window : windows) {
         captions[window->objectName().toStdString()] = window->windowTitle().toStdString();
         for (QObject* child : window->findChildren<QObject*>()) {
-            QString text;
-            if (auto* action = qobject_cast<QAction*>(child))
-                text = action->text();
-            else if (auto* menu = qobject_cast<QMenu*>(child))
-                text = menu->title();
-            else if (auto* label = qobject_cast<QLabel*>(child))
-                text = label->text();
-            else if (auto* button = qobject_cast<QAbstractButton*>(child))
-                text = button->text();
-            else if (auto* group = qobject_cast<QGroupBox*>(child))
-                text = group->title();
-            else if (auto* tabs = qobject_cast<QTabWidget*>(child))
-                text = tabs->tabText(0) + "|" + tabs->tabText(1);
-            else
-                continue;
-            captions[child->objectName().toStdString()] = text.toStdString();
+            if (const std::optional<QString> caption = test::CaptionOf(child))
+                captions[child->objectName().toStdString()] = caption->toStdString();
         }
     }
     return captions;
