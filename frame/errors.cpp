@@ -1,6 +1,7 @@
 #include "errors.h"
 
 #include "failuretext.h"
+#include "placement.h"
 #include "textcodec.h"
 
 #include <QAbstractButton>
@@ -110,11 +111,8 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event);
-        if (screenToUse) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screenToUse->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        if (screenToUse)
+            CentreOnScreen(this, screenToUse);
     }
 
     void keyPressEvent(QKeyEvent* event) override

@@ -164,12 +164,18 @@ bool WriteAll(int fd, std::string_view data)
 
 // Writes `contents` to a temporary file beside `target`, then renames it over
 // `target`: a reader sees the old file or the new one, never a part.
-bool ReplaceFile(const std::string& target, std::string_view contents, mode_t mode)
+// The old file's mode and owner pass to the new one.
+bool ReplaceFile(const std::string& target, std::string_view contents, const struct stat* old)
 {
     std::string temporary = target + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0)
         return false;
+    // Where the writer may not give the file away, it becomes the writer's,
+    // as a new file would.
+    if (old != nullptr && fchown(fd, old->st_uid, old->st_gid) != 0)
+        errno = 0;
+    const mode_t mode = old != nullptr ? old->st_mode & 07777 : NewFileMode();
     const bool written = WriteAll(fd, contents) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     const bool closed = close(fd) == 0;
     if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
@@ -266,21 +272,21 @@ bool WriteProfileValue(
     if (!target)
         return false;
     std::string contents;
-    mode_t mode = NewFileMode();
     struct stat status;
+    const struct stat* old = nullptr;
     if (stat(target->c_str(), &status) == 0) {
         // Read-only binds whoever runs the program, root included.
         if (!S_ISREG(status.st_mode) || (status.st_mode & 0222) == 0)
             return false;
-        std::optional<std::string> old = ReadRegularFile(*target);
-        if (!old)
+        std::optional<std::string> existing = ReadRegularFile(*target);
+        if (!existing)
             return false;
-        contents = std::move(*old);
-        mode = status.st_mode & 07777;
+        contents = std::move(*existing);
+        old = &status;
     } else if (errno != ENOENT) {
         return false;
     }
-    return ReplaceFile(*target, WithProfileValue(contents, section, key, value), mode);
+    return ReplaceFile(*target, WithProfileValue(contents, section, key, value), old);
 }
 
 }  // namespace zentorix

@@ -8,13 +8,13 @@
 #include "frame/bindings.h"
 #include "frame/exepath.h"
 #include "frame/pathrule.h"
+#include "frame/placement.h"
 #include "frame/shell.h"
 #include "frame/textcodec.h"
 #include "pictures.h"
 #include "website.h"
 
 #include <QLabel>
-#include <QScreen>
 #include <QShowEvent>
 
 #include <ctime>
@@ -79,11 +79,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(this)
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ProgramIcon());
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this);
 
     ui.N1->setSeparator(true);
     ui.StatusBar1->raise();  // over the page control's last three pixels

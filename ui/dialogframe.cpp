@@ -1,8 +1,9 @@
 #include "dialogframe.h"
 
+#include "frame/placement.h"
+
 #include <QApplication>
 #include <QDialog>
-#include <QScreen>
 
 namespace zentorix {
 
@@ -14,11 +15,7 @@ void SetDialogFrame(QDialog* dialog, int fontPixelHeight)
     QFont font = QApplication::font();
     font.setPixelSize(fontPixelHeight);
     dialog->setFont(font);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), dialog->size());
-        frame.moveCenter(screen->availableGeometry().center());
-        dialog->move(frame.topLeft());
-    }
+    CentreOnScreen(dialog);
 }
 
 }  // namespace zentorix

@@ -131,11 +131,20 @@ TEST_F(SettingsRecord, ChangedFlagKeepsEveryOtherLine)
     const std::string before
         = "; Zentorix\n\n[Window]\nleft=10\n\n[Setting]\nbChinese=1\ntheme=dark\n\n[Z]\nq=1\n";
     WriteFile(IniPath(), before);
+    ASSERT_EQ(chmod(IniPath().c_str(), 0640), 0);
+    const bool root = geteuid() == 0;  // only root can give a file away
+    if (root) {
+        ASSERT_EQ(chown(IniPath().c_str(), 65534, 65534), 0);
+    }
     {
         TIniDatas record;
         EXPECT_TRUE(record.bChinese);
         record.bChinese = false;
     }
+    struct stat status;
+    ASSERT_EQ(stat(IniPath().c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(status.st_uid, root ? 65534u : geteuid()) << "the owner is kept";
     EXPECT_EQ(ReadFile(IniPath()),
         "; Zentorix\n\n[Window]\nleft=10\n\n[Setting]\nbChinese=0\ntheme=dark\n\n[Z]\nq=1\n");
     TIniDatas again;
