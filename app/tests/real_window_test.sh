@@ -16,7 +16,8 @@ cp "$program" "$work/zentorix"
 start_session
 trap 'stop_session; rm -rf "$work"' EXIT
 
-"$work/zentorix" 2>/dev/null &
+# The command line is ignored: Qt's own options included.
+"$work/zentorix" -platform offscreen -reverse --help 2>/dev/null &
 pid=$!
 wait_for_windows 1 && mapped=ok || mapped=no
 check "main window" "$mapped" "no window titled $title"

@@ -3,8 +3,11 @@
 #include "tests/recorder.h"
 #include "ui/UMain.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -172,6 +175,26 @@ TEST_F(MainWindow, AMegabytePastedIsQuotedWhole)
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].text, "'" + pasted.toStdString() + "' is not a valid floating point value.");
     EXPECT_EQ(Box("EditR")->text(), pasted);
+}
+
+// Text pasted from another program is quoted as the box shows it, bytes that
+// were not UTF-8 included (they arrive as replacement characters).
+TEST_F(MainWindow, InvalidUtf8FromTheClipboard)
+{
+    auto* data = new QMimeData;
+    data->setData("text/plain;charset=utf-8",
+        QByteArray("1\xFF\xFE"
+                   "2"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    Box("EditR")->clear();
+    Box("EditR")->paste();
+    const QString shown = Box("EditR")->text();
+    ASSERT_FALSE(shown.isEmpty());
+    Click("BtnComputeR");
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(recorder.boxes[0].text),
+        "'" + shown + "' is not a valid floating point value.");
+    EXPECT_EQ(Box("EditR")->text(), shown);
 }
 
 TEST_F(MainWindow, TheProgramGoesOnAfterAFailure)
