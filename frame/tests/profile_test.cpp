@@ -42,8 +42,8 @@ TEST(WithProfileValue, KeepsEveryOtherByte)
             "[Setting]\nbChinese=0\nbChinese=1\n"},
         {"first of a doubled section", "[Setting]\nx=1\n[Setting]\nbChinese=1\n",
             "[Setting]\nx=1\nbChinese=0\n[Setting]\nbChinese=1\n"},
-        {"NUL bytes and garbage kept", std::string("\0\xFF\x01junk\n", 8),
-            std::string("\0\xFF\x01junk\n", 8) + "[Setting]\nbChinese=0\n"},
+        {"NUL bytes and garbage kept", test::Bytes("\0\xFF\x01junk\n"),
+            test::Bytes("\0\xFF\x01junk\n") + "[Setting]\nbChinese=0\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -69,8 +69,8 @@ TEST(ReadProfileValue, FileRules)
         {"key before any section", "bChinese=0\n[Setting]\n", std::nullopt},
         {"empty value", "[Setting]\nbChinese=\n", ""},
         {"no section", "", std::nullopt},
-        {"binary garbage", std::string("\0\xFF[Setting\n\x01=\x02\n", 13), std::nullopt},
-        {"value with a NUL", std::string("[Setting]\nbChinese=0\0", 21), std::string("0\0", 2)},
+        {"binary garbage", test::Bytes("\0\xFF[Setting\n\x01=\x02\n"), std::nullopt},
+        {"value with a NUL", test::Bytes("[Setting]\nbChinese=0\0"), test::Bytes("0\0")},
     };
     TempFolder folder;
     const std::string path = folder.Path("settings.ini");
@@ -295,11 +295,10 @@ TEST_F(SettingsRecord, HostileFiles)
         bool chinese;
     } cases[] = {
         {"binary garbage",
-            std::string("\x7F"
-                        "ELF\0\0\x01\x02\n\xFF\xFE\n",
-                12),
+            test::Bytes("\x7F"
+                        "ELF\0\0\x01\x02\n\xFF\xFE\n"),
             true},
-        {"NUL bytes around the key", std::string("[Setting]\n\0\nbChinese=0\n\0", 26), false},
+        {"NUL bytes around the key", test::Bytes("[Setting]\n\0\nbChinese=0\n\0"), false},
         {"a 10,000-byte line", "[Setting]\n" + std::string(10000, 'k') + "\nbChinese=0\n", false},
         {"CRLF and a byte-order mark", "\xEF\xBB\xBF[Setting]\r\nbChinese=0\r\n", false},
         {"section and key twice", "[Setting]\nbChinese=0\nbChinese=1\n[Setting]\nbChinese=1\n", false},

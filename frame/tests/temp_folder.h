@@ -32,6 +32,12 @@ private:
     std::string path_;
 };
 
+// The bytes of a literal, NULs included (without the terminating one).
+template <std::size_t N> std::string Bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
 inline void WriteFile(const std::string& path, const std::string& contents)
 {
     std::ofstream(path, std::ios::binary) << contents;
