@@ -27,8 +27,6 @@ public:
     TIniFile(const TIniFile&) = delete;
     TIniFile& operator=(const TIniFile&) = delete;
 
-    const std::string& FileName() const { return fileName_; }
-
     // The key's value (at most 2047 bytes), or `defaultValue` when there is none.
     virtual std::string ReadText(
         std::string_view section, std::string_view key, std::string_view defaultValue) const;
