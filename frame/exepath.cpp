@@ -9,12 +9,8 @@ namespace {
 
 std::string overridden;
 
-}  // namespace
-
-std::string ExecutablePath()
+std::string ReadExecutablePath()
 {
-    if (!overridden.empty())
-        return overridden;
     // readlink does not say whether it cut the path short: grow until it fits.
     std::vector<char> buffer(256);
     for (;;) {
@@ -25,6 +21,14 @@ std::string ExecutablePath()
             return std::string(buffer.data(), static_cast<std::size_t>(length));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+}  // namespace
+
+const std::string& ExecutablePath()
+{
+    static const std::string held = ReadExecutablePath();
+    return overridden.empty() ? held : overridden;
 }
 
 void OverrideExecutablePath(std::string path)

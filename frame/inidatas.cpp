@@ -5,11 +5,88 @@
 #include "inifile.h"
 #include "pathrule.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
 namespace zentorix {
+namespace {
+
+bool IsAbsolute(const char* path)
+{
+    return path != nullptr && path[0] == '/';
+}
+
+// The user's home folder: $HOME when it is absolute, else the password
+// database's entry for this user.
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); IsAbsolute(home))
+        return home;
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry;
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr
+        && IsAbsolute(found->pw_dir))
+        return found->pw_dir;
+    return "/";  // never a name relative to the working folder
+}
+
+std::string ConfigFile()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string folder = IsAbsolute(config) ? std::string(config) : HomeFolder() + "/.config";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return (folder == "/" ? "" : folder) + "/zentorix/zentorix.ini";
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates each missing folder on the way to `file`, private to this user.
+// Failures are left to the write that follows, which reports the file.
+void MakeFoldersFor(const std::string& file)
+{
+    const std::string folder = FolderOf(file);
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string step = folder.substr(0, slash);
+        if (mkdir(step.c_str(), 0700) != 0 && errno != EEXIST)
+            return;
+        if (slash == std::string::npos)
+            return;
+    }
+}
+
+}  // namespace
+
+std::string SettingsFileFor(const std::string& executable)
+{
+    if (!executable.empty()) {
+        std::string beside = ReplaceExtension(executable, ".ini");
+        struct stat status;
+        if (lstat(beside.c_str(), &status) == 0
+            || faccessat(AT_FDCWD, FolderOf(beside).c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+            return beside;
+    }
+    return ConfigFile();
+}
 
 TIniDatas::TIniDatas()
 {
-    IniFileName = ReplaceExtension(ExecutablePath(), ".ini");
+    IniFileName = SettingsFileFor(ExecutablePath());
+    inConfigFolder_ = IniFileName != ReplaceExtension(ExecutablePath(), ".ini");
     Load();
 }
 
@@ -32,6 +109,8 @@ void TIniDatas::Load()
 
 void TIniDatas::Save()
 {
+    if (inConfigFolder_)
+        MakeFoldersFor(IniFileName);
     TIniFile file(IniFileName);
     file.WriteFlag("Setting", "bChinese", bChinese);
 }

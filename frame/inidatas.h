@@ -1,5 +1,6 @@
 // The settings record: the interface-language choice, remembered between runs
-// in an INI file beside the executable.
+// in an INI file beside the executable (or, for a system-wide install, in the
+// user's configuration folder).
 #pragma once
 
 #include <string>
@@ -8,7 +9,7 @@ namespace zentorix {
 
 class TIniDatas {
 public:
-    // The file name beside the executable, then Load.
+    // The settings file's name (chosen once, here), then Load.
     TIniDatas();
     // Save. A failure to save cannot leave a destructor: it is shown through
     // the failure sink (the error box) and shutdown goes on.
@@ -22,6 +23,16 @@ public:
 
     std::string IniFileName;
     bool bChinese = true;  // false: the English interface
+
+private:
+    bool inConfigFolder_ = false;  // its folder is made at the first save
 };
+
+// The settings file for `executable`: beside it (its name with the extension
+// ".ini") when anything by that name is there or this user may create a file
+// in its folder. Otherwise (a system-wide install, or an unknown executable
+// path) $XDG_CONFIG_HOME/zentorix/zentorix.ini, ~/.config when the variable is
+// unset or not absolute. Always an absolute path.
+std::string SettingsFileFor(const std::string& executable);
 
 }  // namespace zentorix

@@ -286,6 +286,80 @@ TEST_F(SettingsRecord, UnwritableFolder)
     EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
 }
 
+// A system-wide install: nothing beside the executable and a folder this
+// user cannot write. The settings go to the user's configuration folder;
+// where that cannot be written either, the box names the file there.
+TEST(SettingsPlace, SystemWideInstall)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the program as another user";
+    TempFolder base;
+    chmod(base.Path().c_str(), 0755);
+    std::filesystem::create_directories(base.Path("opt"));  // root's, 0755
+    const std::string home = base.Path("home");
+    std::filesystem::create_directories(home);
+    WriteFile(home + "/file", "");
+    std::filesystem::create_directories(home + "/locked");
+    std::filesystem::create_directories(home + "/\xFF\xFE");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(home))
+        lchown(entry.path().c_str(), 65534, 65534);
+    lchown(home.c_str(), 65534, 65534);
+    chmod((home + "/locked").c_str(), 0555);
+
+    const struct {
+        const char* name;
+        const char* configHome;  // nothing: unset
+        const char* homeFolder;
+        std::string file;  // expected
+        bool saved;
+    } cases[] = {
+        {"XDG_CONFIG_HOME", "/cfg", "", home + "/cfg/zentorix/zentorix.ini", true},
+        {"XDG_CONFIG_HOME not absolute", "cfg", "", home + "/.config/zentorix/zentorix.ini", true},
+        {"XDG_CONFIG_HOME unset, home not UTF-8", nullptr, "/\xFF\xFE",
+            home + "/\xFF\xFE/.config/zentorix/zentorix.ini", true},
+        {"config folder's place holds a file", "/file", "", home + "/file/zentorix/zentorix.ini", false},
+        {"config folder not writable", "/locked", "", home + "/locked/zentorix/zentorix.ini", false},
+    };
+    OverrideExecutablePath(base.Path("opt/zentorix"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const pid_t child = fork();
+        if (child == 0) {
+            setenv("HOME", (home + c.homeFolder).c_str(), 1);
+            if (c.configHome == nullptr)
+                unsetenv("XDG_CONFIG_HOME");
+            else
+                setenv("XDG_CONFIG_HOME", c.configHome[0] == '/' ? (home + c.configHome).c_str() : c.configHome, 1);
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(10);
+            if (SettingsFileFor("") != c.file)
+                _exit(11);  // an unknown executable path gives the same place
+            TIniDatas record;
+            if (record.IniFileName != c.file || !record.bChinese)
+                _exit(12);
+            record.bChinese = false;
+            try {
+                record.Save();
+                _exit(c.saved ? 0 : 13);
+            } catch (const EIniFileException& failure) {
+                _exit(!c.saved && failure.Message() == "Unable to write to " + c.file ? 0 : 14);
+            }
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "10: privileges, 11: unknown path, 12: name, 13: saved, 14: message";
+        EXPECT_FALSE(std::filesystem::exists(base.Path("opt/zentorix.ini")));
+        if (c.saved) {
+            EXPECT_EQ(ReadFile(c.file), "[Setting]\nbChinese=0\n");
+            struct stat folder;
+            ASSERT_EQ(stat(c.file.substr(0, c.file.rfind('/')).c_str(), &folder), 0);
+            EXPECT_EQ(folder.st_mode & 07777, 0700u);
+        }
+    }
+    OverrideExecutablePath("");
+}
+
 TEST_F(SettingsRecord, HostileFiles)
 {
     const std::string hundredMegabytes(100 << 20, 'z');
