@@ -57,6 +57,27 @@ bool HelpFileExists(const std::string& path)
     return year >= 1980 && year <= 2107;
 }
 
+// The same help as HTML pages, in a folder beside the executable named after
+// it: "zentorix-help/index.html".
+std::string HelpPagesIndex()
+{
+    return ReplaceExtension(ExecutablePath(), "-help") + "/index.html";
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The box takes text in the system's code page, like the path.
+void ShowHelpNotice(const std::string& help)
+{
+    ShowMessageBox(
+        ToSystemText(QStringLiteral("不能打开帮助文件")) + help + "\r\n" + "Can not Open Help File" + help,
+        ToSystemText(QStringLiteral("系统提示System Hint")), mb::kOk | mb::kIconExclamation);
+}
+
 constexpr int kClientWidth = 805;
 constexpr int kClientHeight = 465;  // below the menu bar
 
@@ -199,17 +220,23 @@ void TFrmMain::MnuEnglishClick()
     IniDatas.bChinese = false;
 }
 
+// The help file goes to the desktop. Where the desktop cannot open it (no
+// CHM viewer, no launcher), the same help as HTML pages goes to the browser;
+// where that fails too, the notice box says so.
 void TFrmMain::MnuContentClick()
 {
     const std::string help = ReplaceExtension(ExecutablePath(), ".chm");
-    if (HelpFileExists(help)) {
-        ShellOpen(help);
+    if (!HelpFileExists(help)) {
+        ShowHelpNotice(help);
         return;
     }
-    // The box takes text in the system's code page, like the path.
-    ShowMessageBox(
-        ToSystemText(QStringLiteral("不能打开帮助文件")) + help + "\r\n" + "Can not Open Help File" + help,
-        ToSystemText(QStringLiteral("系统提示System Hint")), mb::kOk | mb::kIconExclamation);
+    ShellOpen(help, [help] {
+        const std::string pages = HelpPagesIndex();
+        if (IsRegularFile(pages))
+            ShellBrowse(pages, [help] { ShowHelpNotice(help); });
+        else
+            ShowHelpNotice(help);
+    });
 }
 
 void TFrmMain::MnuWebClick()

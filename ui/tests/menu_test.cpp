@@ -48,7 +48,12 @@ protected:
         char pattern[] = "/tmp/zentorix-menu-XXXXXX";
         folder = mkdtemp(pattern);
         OverrideExecutablePath(folder + "/zentorix");
-        previousShell = ReplaceShellService([this](const std::string& target) { opened.push_back(target); });
+        previousShell
+            = ReplaceShellService([this](Verb verb, const std::string& target, std::function<void()> failed) {
+                  verbs.push_back(verb);
+                  opened.push_back(target);
+                  ifFailed.push_back(std::move(failed));
+              });
         StartWindows();
     }
     void TearDown() override
@@ -93,7 +98,9 @@ protected:
     std::string HelpPath() const { return folder + "/zentorix.chm"; }
 
     std::string folder;
+    std::vector<Verb> verbs;
     std::vector<std::string> opened;
+    std::vector<std::function<void()>> ifFailed;  // what each request runs when the desktop fails
     ShellService previousShell;
     test::MessageBoxRecorder recorder;
     std::unique_ptr<TFrmMain> main;
@@ -352,6 +359,56 @@ TEST(Dialogs, LayoutAndCaptions)
                 label->contentsRect(), Qt::TextWordWrap * label->wordWrap(), label->text());
             EXPECT_LE(needed.width(), label->contentsRect().width());
             EXPECT_LE(needed.height(), label->contentsRect().height() + 2);
+        }
+    }
+}
+
+// Where the desktop cannot open the help file, the HTML pages beside the
+// executable go to the browser; where that fails too, the notice box.
+TEST_F(Menus, HelpWhereTheDesktopCannotOpenIt)
+{
+    const std::string pages = folder + "/zentorix-help/index.html";
+    const std::string notice = "不能打开帮助文件" + HelpPath() + "\r\nCan not Open Help File" + HelpPath();
+    const struct {
+        const char* name;
+        bool pagesThere;
+        std::vector<bool> succeeds;  // each request in turn
+        std::vector<std::string> requests;
+        bool box;
+    } cases[] = {
+        {"the viewer opens it", true, {true}, {"open " + HelpPath()}, false},
+        {"no viewer: the pages in the browser", true, {false, true},
+            {"open " + HelpPath(), "browse " + pages}, false},
+        {"no viewer, no browser", true, {false, false}, {"open " + HelpPath(), "browse " + pages}, true},
+        {"no viewer, no pages", false, {false}, {"open " + HelpPath()}, true},
+    };
+    std::ofstream(HelpPath()) << "x";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(folder + "/zentorix-help");
+        if (c.pagesThere) {
+            std::filesystem::create_directory(folder + "/zentorix-help");
+            std::ofstream(pages) << "<html></html>";
+        }
+        recorder.boxes.clear();
+        verbs.clear();
+        opened.clear();
+        ifFailed.clear();
+        Trigger("MnuContent");
+        // The desktop answers each request after the command has returned.
+        for (std::size_t i = 0; i < ifFailed.size() && i < c.succeeds.size(); ++i) {
+            if (!c.succeeds[i] && ifFailed[i])
+                ifFailed[i]();
+        }
+        std::vector<std::string> requests;
+        for (std::size_t i = 0; i < opened.size(); ++i)
+            requests.push_back((verbs[i] == Verb::kOpen ? "open " : "browse ") + opened[i]);
+        EXPECT_EQ(requests, c.requests);
+        ASSERT_EQ(recorder.boxes.size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(recorder.boxes[0].text, notice);
+            EXPECT_EQ(recorder.boxes[0].caption, "系统提示System Hint");
+            EXPECT_EQ(recorder.boxes[0].flags, 48u);
         }
     }
 }

@@ -1,0 +1,87 @@
+// Handing files to the desktop: the URL made from a path's bytes, and the
+// launcher run without waiting, its exit status reported back.
+#include "frame/shell.h"
+#include "temp_folder.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <sys/stat.h>
+
+namespace zentorix {
+namespace {
+
+TEST(FileUrl, EncodesEveryByteOutsideTheUnreservedSet)
+{
+    const struct {
+        const char* name;
+        std::string path;
+        std::string url;
+    } cases[] = {
+        {"plain", "/opt/zentorix-1.0/zentorix_x.chm", "file:///opt/zentorix-1.0/zentorix_x.chm"},
+        {"blank, percent, hash, query", "/a b/%#?.chm", "file:///a%20b/%25%23%3F.chm"},
+        {"UTF-8", "/帮助/z.chm", "file:///%E5%B8%AE%E5%8A%A9/z.chm"},
+        {"not UTF-8", "/\xFF\xFE/z.chm", "file:///%FF%FE/z.chm"},
+        {"GBK with a backslash trail byte", "/\xB0\x5C/z.chm", "file:///%B0%5C/z.chm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FileUrl(c.path), c.url);
+    }
+}
+
+// The launcher's answer, waited for in the main loop (at most 10 s).
+std::optional<bool> RunAndWait(const std::vector<std::string>& command)
+{
+    std::optional<bool> result;
+    QEventLoop loop;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    RunLauncher(command, [&](bool ok) {
+        result = ok;
+        loop.quit();
+    });
+    if (!result)
+        loop.exec();
+    return result;
+}
+
+TEST(RunLauncher, ReportsTheLaunchersExitStatus)
+{
+    test::TempFolder folder;
+    const std::string log = folder.Path("arguments");
+    const struct {
+        const char* name;
+        const char* script;  // nothing: no such program
+        bool ok;
+    } cases[] = {
+        {"succeeds", "exit 0", true},
+        {"reports failure", "exit 4", false},
+        {"killed", "kill -9 $$", false},
+        {"not on PATH", nullptr, false},
+    };
+    const std::string saved = std::getenv("PATH");
+    setenv("PATH", (folder.Path() + ":/usr/bin:/bin").c_str(), 1);
+    const std::string url = FileUrl("/\xFF 帮助/z.chm");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(folder.Path("launcher"));
+        std::filesystem::remove(log);
+        if (c.script != nullptr) {
+            test::WriteFile(folder.Path("launcher"),
+                std::string("#!/bin/sh\nprintf '%s' \"$1\" >'") + log + "'\n" + c.script + "\n");
+            chmod(folder.Path("launcher").c_str(), 0755);
+        }
+        EXPECT_EQ(RunAndWait({"launcher", url}), std::optional(c.ok));
+        if (c.script != nullptr) {
+            EXPECT_EQ(test::ReadFile(log), url) << "the URL reaches the launcher byte for byte";
+        }
+    }
+    setenv("PATH", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace zentorix
