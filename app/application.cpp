@@ -31,6 +31,9 @@ TApplication::TApplication(const char* programName)
     if (QScreen* screen = primaryScreen())
         applicationWindow_->move(screen->geometry().center());
     SetApplicationWindow(applicationWindow_.get());
+    // Task bars and Wayland group the windows with the desktop entry; the
+    // window titles stay exactly as they are.
+    setDesktopFileName(QStringLiteral("org.zentorix.Zentorix"));
 
     // One CJK family first for every text, so that no widget falls back to a
     // second CJK font (a cost in start-up time and memory).

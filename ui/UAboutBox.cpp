@@ -11,7 +11,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 {
     ui.setupUi(this);
     SetDialogFrame(this, 12);
-    ui.ProgramIcon->setPixmap(ProgramIcon());
+    ui.ProgramIcon->setPixmap(ProgramIcon().pixmap(32, 32));
     // The OK button's modal result is OK: it accepts, and so does Enter.
     connect(ui.OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -9,10 +9,13 @@ static void LoadResources()
 
 namespace zentorix {
 
-QPixmap ProgramIcon()
+QIcon ProgramIcon()
 {
     LoadResources();
-    return QPixmap(QStringLiteral(":/zentorix/zentorix.png"));
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/zentorix/icons/zentorix-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 }  // namespace zentorix

@@ -1,11 +1,12 @@
 // The pictures compiled into the program.
 #pragma once
 
-#include <QPixmap>
+#include <QIcon>
 
 namespace zentorix {
 
-// The program icon, 32 × 32.
-QPixmap ProgramIcon();
+// The program icon at every size from 16 to 256 pixels, all drawn from one
+// scalable source.
+QIcon ProgramIcon();
 
 }  // namespace zentorix
