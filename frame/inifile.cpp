@@ -85,7 +85,7 @@ std::int32_t TIniFile::ReadNumber(
 {
     std::string text = ReadText(section, key, "");
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        text = "$" + text.substr(2);
+        text.replace(0, 2, "$");
     return TextToWhole(text).value_or(defaultValue);
 }
 
