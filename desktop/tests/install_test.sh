@@ -130,6 +130,16 @@ check "restart: exit" "$([ "$exit_code" = 0 ] && [ "$boxes" = 0 ] && echo ok)" "
 check "restart: choice kept" "$([ "$(cat "$settings" 2>/dev/null)" = $'[Setting]\nbChinese=0' ] && echo ok)" \
     "'$(cat "$settings" 2>/dev/null)'"
 
+# No launcher, but a browser: the HTML pages open in it.
+mkdir "$work/browser"
+cp "$work/shim/xdg-open" "$work/browser/x-www-browser"
+: >"$work/opened.log"
+start 65534 "$work/browser"
+keys alt+h c
+got=$(opened 1)
+check "no launcher: help pages in the browser" "$([ "$got" = "$pages_url" ] && echo ok)" "requests: $got"
+stop
+
 # 3. An upgrade replaces the running executable: the same help file and
 # settings file are used.
 rm -f "$work/answer-chm"
