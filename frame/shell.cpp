@@ -51,7 +51,8 @@ std::string FindProgram(const std::string& program)
 // Runs `done(ok)` from the main loop, never from inside the request.
 void Later(std::function<void(bool)> done, bool ok)
 {
-    QTimer::singleShot(0, QCoreApplication::instance(), [done = std::move(done), ok] { Dispatch([&] { done(ok); }); });
+    QTimer::singleShot(
+        0, QCoreApplication::instance(), [done = std::move(done), ok] { Dispatch([&] { done(ok); }); });
 }
 
 // Tries each program of `programs` on `url` in turn until one succeeds.

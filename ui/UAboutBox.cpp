@@ -2,18 +2,19 @@
 
 #include "dialogframe.h"
 #include "pictures.h"
+#include "ui_UAboutBox.h"
 
 namespace zentorix {
 
 TAboutBox* AboutBox = nullptr;
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>())
 {
-    ui.setupUi(this);
+    ui->setupUi(this);
     SetDialogFrame(this, 12);
-    ui.ProgramIcon->setPixmap(ProgramIcon().pixmap(32, 32));
+    ui->ProgramIcon->setPixmap(ProgramIcon().pixmap(32, 32));
     // The OK button's modal result is OK: it accepts, and so does Enter.
-    connect(ui.OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 TAboutBox::~TAboutBox() = default;

@@ -2,9 +2,13 @@
 // Created hidden at start-up, shown modally from the Help menu.
 #pragma once
 
-#include "ui_UAboutBox.h"
-
 #include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TAboutBox;
+}
 
 namespace zentorix {
 
@@ -14,7 +18,7 @@ public:
     ~TAboutBox() override;
 
 private:
-    Ui::TAboutBox ui;
+    std::unique_ptr<Ui::TAboutBox> ui;
 };
 
 extern TAboutBox* AboutBox;

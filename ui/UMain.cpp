@@ -12,6 +12,7 @@
 #include "frame/shell.h"
 #include "frame/textcodec.h"
 #include "pictures.h"
+#include "ui_UMain.h"
 #include "website.h"
 
 #include <QLabel>
@@ -93,7 +94,15 @@ const struct {
 
 }  // namespace
 
-TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(this)
+// The layout's controls, built into `window`.
+static std::unique_ptr<Ui::TFrmMain> BuildControls(QMainWindow* window)
+{
+    auto controls = std::make_unique<Ui::TFrmMain>();
+    controls->setupUi(window);
+    return controls;
+}
+
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this))
 {
     // A single border: minimise and close, no maximise, no resizing.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -102,13 +111,13 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(this)
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     CentreOnScreen(this);
 
-    ui.N1->setSeparator(true);
-    ui.StatusBar1->raise();  // over the page control's last three pixels
+    ui->N1->setSeparator(true);
+    ui->StatusBar1->raise();  // over the page control's last three pixels
     for (const auto& panel : kStatusPanels) {
-        auto* label = new QLabel(QString::fromUtf8(panel.text), ui.StatusBar1);
+        auto* label = new QLabel(QString::fromUtf8(panel.text), ui->StatusBar1);
         label->setObjectName(QString::fromLatin1(panel.name));
         label->setFixedWidth(panel.width);
-        ui.StatusBar1->addWidget(label);
+        ui->StatusBar1->addWidget(label);
     }
     ApplyBindings(this, kBindings);
 }
@@ -135,8 +144,8 @@ void TFrmMain::FormShow()
 
 std::array<std::pair<QLineEdit*, double TFrmMain::*>, 4> TFrmMain::QuantityBoxes() const
 {
-    return {{{ui.EditR, &TFrmMain::R}, {ui.EditV, &TFrmMain::V}, {ui.EditI, &TFrmMain::I},
-        {ui.EditP, &TFrmMain::P}}};
+    return {{{ui->EditR, &TFrmMain::R}, {ui->EditV, &TFrmMain::V}, {ui->EditI, &TFrmMain::I},
+        {ui->EditP, &TFrmMain::P}}};
 }
 
 // Each quantity is stored before the next box is read: a failure leaves the
@@ -184,14 +193,14 @@ void TFrmMain::BtnComputePClick()
 // The series result first: it stays shown when the parallel one fails.
 void TFrmMain::BtnComputeRsClick()
 {
-    ComputeList(SeriesResistance, ui.EditRs);
-    ComputeList(ParallelResistance, ui.EditRp);
+    ComputeList(SeriesResistance, ui->EditRs);
+    ComputeList(ParallelResistance, ui->EditRp);
 }
 
 // Reads the list afresh; an empty list leaves the result box as it is.
 void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
-    const std::vector<double> values = ReadEntries(ToSystemText(ui.Memo->toPlainText()));
+    const std::vector<double> values = ReadEntries(ToSystemText(ui->Memo->toPlainText()));
     if (!values.empty())
         result->setText(FromSystemText(RealToText(compute(values))));
 }
@@ -204,8 +213,8 @@ void TFrmMain::MnuExitClick()
 // The check marks follow the flag each time the Set menu opens.
 void TFrmMain::MnuSetClick()
 {
-    ui.MnuChinese->setChecked(IniDatas.bChinese);
-    ui.MnuEnglish->setChecked(!IniDatas.bChinese);
+    ui->MnuChinese->setChecked(IniDatas.bChinese);
+    ui->MnuEnglish->setChecked(!IniDatas.bChinese);
 }
 
 // Captions carry both languages: a language command changes the flag alone,

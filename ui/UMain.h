@@ -4,15 +4,19 @@
 #pragma once
 
 #include "frame/inidatas.h"
-#include "ui_UMain.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 #include <span>
 #include <utility>
 
 class QLineEdit;
+
+namespace Ui {
+class TFrmMain;
+}
 
 namespace zentorix {
 
@@ -23,11 +27,8 @@ public:
     ~TFrmMain() override;
 
 private:
-    // Builds the controls from the layout before any other member exists.
-    struct Controls : Ui::TFrmMain {
-        explicit Controls(QMainWindow* window) { setupUi(window); }
-    };
-    Controls ui;
+    // The controls, built from the layout before any other member exists.
+    std::unique_ptr<Ui::TFrmMain> ui;
 
 public:
     // Read from the settings file once the controls exist.

@@ -3,6 +3,7 @@
 #include "calc/failures.h"
 #include "dialogframe.h"
 #include "frame/bindings.h"
+#include "ui_UVisitePhone.h"
 #include "website.h"
 
 #include <QPainter>
@@ -46,11 +47,13 @@ QImage QrPicture(const char* text, int side)
     return picture;
 }
 
-TFrmVisitePhone::TFrmVisitePhone(QWidget* parent) : QDialog(parent)
+TFrmVisitePhone::TFrmVisitePhone(QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TFrmVisitePhone>())
 {
-    ui.setupUi(this);
+    ui->setupUi(this);
     SetDialogFrame(this, 15);
-    ui.Img2DimsCode->setPixmap(QPixmap::fromImage(QrPicture(kWebAddress, ui.Img2DimsCode->width())));
+    ui->Img2DimsCode->setPixmap(QPixmap::fromImage(QrPicture(kWebAddress, ui->Img2DimsCode->width())));
     ApplyBindings(this, kBindings);
 }
 

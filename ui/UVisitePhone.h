@@ -2,10 +2,14 @@
 // phone's camera. Created hidden at start-up, shown modally from the Help menu.
 #pragma once
 
-#include "ui_UVisitePhone.h"
-
 #include <QDialog>
+
 #include <QImage>
+#include <memory>
+
+namespace Ui {
+class TFrmVisitePhone;
+}
 
 namespace zentorix {
 
@@ -17,7 +21,7 @@ public:
     void BtnCloseClick();
 
 private:
-    Ui::TFrmVisitePhone ui;
+    std::unique_ptr<Ui::TFrmVisitePhone> ui;
 };
 
 // A side × side, 24-bit picture of the QR code of `text`, with its quiet zone.

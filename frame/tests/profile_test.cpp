@@ -329,7 +329,8 @@ TEST(SettingsPlace, SystemWideInstall)
             if (c.configHome == nullptr)
                 unsetenv("XDG_CONFIG_HOME");
             else
-                setenv("XDG_CONFIG_HOME", c.configHome[0] == '/' ? (home + c.configHome).c_str() : c.configHome, 1);
+                setenv("XDG_CONFIG_HOME",
+                    c.configHome[0] == '/' ? (home + c.configHome).c_str() : c.configHome, 1);
             if (setgid(65534) != 0 || setuid(65534) != 0)
                 _exit(10);
             if (SettingsFileFor("") != c.file)
@@ -348,7 +349,8 @@ TEST(SettingsPlace, SystemWideInstall)
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "10: privileges, 11: unknown path, 12: name, 13: saved, 14: message";
+        EXPECT_EQ(WEXITSTATUS(status), 0)
+            << "10: privileges, 11: unknown path, 12: name, 13: saved, 14: message";
         EXPECT_FALSE(std::filesystem::exists(base.Path("opt/zentorix.ini")));
         if (c.saved) {
             EXPECT_EQ(ReadFile(c.file), "[Setting]\nbChinese=0\n");
