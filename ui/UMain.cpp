@@ -16,6 +16,7 @@
 #include "website.h"
 
 #include <QLabel>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include <ctime>
@@ -120,6 +121,17 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         ui->StatusBar1->addWidget(label);
     }
     ApplyBindings(this, kBindings);
+
+    // The keyboard starts on the page control, the first stop of the window.
+    ui->PageControl1->setFocus();
+    // Ctrl+PgDn and Ctrl+PgUp switch pages as in other tabbed programs; the
+    // page control itself knows only Ctrl+Tab.
+    for (const auto& [key, step] : {std::pair{Qt::Key_PageDown, 1}, std::pair{Qt::Key_PageUp, -1}}) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+        connect(shortcut, &QShortcut::activated, this, [pages = ui->PageControl1, step] {
+            pages->setCurrentIndex((pages->currentIndex() + step + pages->count()) % pages->count());
+        });
+    }
 }
 
 TFrmMain::~TFrmMain() = default;

@@ -3,6 +3,7 @@
 #include "tests/recorder.h"
 #include "ui/UMain.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -10,6 +11,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -276,16 +278,69 @@ TEST_F(MainWindow, TypedListIsReadAsTyped)
     EXPECT_EQ(Box("EditRp")->text(), "8");
 }
 
-TEST_F(MainWindow, TabOrder)
+// The keyboard alone: focus starts on the page control's tabs; Tab and
+// Shift+Tab walk the page in front in its order and come back round; Ctrl+Tab
+// and Ctrl+PgDn switch pages; Enter presses the focused button.
+TEST_F(MainWindow, KeyboardAlone)
 {
-    const char* const order[] = {"EditR", "EditV", "EditI", "EditP", "BtnComputeR", "BtnComputeV",
-        "BtnComputeI", "BtnComputeP", "BtnSample"};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        QWidget* next = window->findChild<QWidget*>(order[i])->nextInFocusChain();
-        while (!(next->focusPolicy() & Qt::TabFocus))
-            next = next->nextInFocusChain();
-        EXPECT_EQ(next->objectName(), order[i + 1]) << order[i];
+    QApplication::setActiveWindow(window.get());
+    const auto focused = [] {
+        QWidget* widget = QApplication::focusWidget();
+        return widget == nullptr ? QString("none") : widget->objectName();
+    };
+    const auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    };
+    EXPECT_EQ(focused(), "qt_tabwidget_tabbar") << "the page control has the focus at start";
+
+    const struct {
+        int page;
+        std::vector<QString> order;  // from the tabs, once round
+    } pages[] = {
+        {1, {"qt_tabwidget_tabbar", "Memo", "EditRs", "EditRp", "BtnComputeRs"}},
+        {0,
+            {"qt_tabwidget_tabbar", "EditR", "EditV", "EditI", "EditP", "BtnComputeR", "BtnComputeV",
+                "BtnComputeI", "BtnComputeP", "BtnSample"}},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.page);
+        ASSERT_EQ(window->findChild<QTabWidget*>("PageControl1")->currentIndex(), page.page);
+        // Where the focus is, then after each of `count` presses of `key`.
+        const auto walk = [&](Qt::Key key, std::size_t count) {
+            std::vector<QString> visited{focused()};
+            for (std::size_t i = 0; i < count; ++i) {
+                press(key);
+                visited.push_back(focused());
+            }
+            return visited;
+        };
+        const std::vector<QString> forward = walk(Qt::Key_Tab, page.order.size());
+        const std::vector<QString> backward = walk(Qt::Key_Backtab, page.order.size());
+        std::vector<QString> expected = page.order;
+        expected.push_back(page.order.front());
+        EXPECT_EQ(forward, expected);
+        std::reverse(expected.begin(), expected.end());
+        EXPECT_EQ(backward, expected);
+        press(Qt::Key_Tab, Qt::ControlModifier);  // to the other page
     }
+    const auto* tabs = window->findChild<QTabWidget*>("PageControl1");
+    EXPECT_EQ(tabs->currentIndex(), 1) << "Ctrl+Tab comes back round";
+    window->findChild<QWidget*>("Memo")->setFocus();  // the list box keeps no page key for itself
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int page;
+    } switches[] = {{Qt::Key_PageUp, Qt::ControlModifier, 0}, {Qt::Key_PageDown, Qt::ControlModifier, 1},
+        {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 0}};
+    for (const auto& s : switches) {
+        press(s.key, s.modifiers);
+        EXPECT_EQ(tabs->currentIndex(), s.page) << QKeySequence(s.key | s.modifiers).toString().toStdString();
+    }
+
+    // Enter on the focused Sample button fills in the sample values.
+    window->findChild<QPushButton*>("BtnSample")->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_EQ(Shown(), (std::vector<QString>{"1", "3", "3", "9"}));
 }
 
 }  // namespace
