@@ -16,6 +16,8 @@
 #include "website.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QShortcut>
 #include <QShowEvent>
 
@@ -121,6 +123,14 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         ui->StatusBar1->addWidget(label);
     }
     ApplyBindings(this, kBindings);
+
+    // The style decides whether to elide a menu item by measuring its text
+    // with the accelerator's "&" as a glyph: leave room for it, or the longest
+    // item of a menu is cut.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+        menu->setMinimumWidth(
+            menu->sizeHint().width() + menu->fontMetrics().horizontalAdvance(QLatin1Char('&')) + 1);
+    }
 
     // The keyboard starts on the page control, the first stop of the window.
     ui->PageControl1->setFocus();

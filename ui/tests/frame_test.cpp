@@ -1,8 +1,10 @@
-// The main window's frame: captions, fixed size, what is in front, and that
+// The windows' frames: captions, fixed size, what is in front, and that
 // every caption fits the space its control leaves for it.
 #include "captions.h"
 #include "tests/recorder.h"
+#include "ui/UAboutBox.h"
 #include "ui/UMain.h"
+#include "ui/UVisitePhone.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -10,9 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -130,21 +134,50 @@ TEST(MainWindowFrame, AccessibleNamesAndBuddies)
         EXPECT_FALSE(window.findChild<QWidget*>(box)->accessibleName().isEmpty()) << box;
 }
 
-// Every caption fits the space its control leaves for it at its fixed size,
-// with the font the program uses.
-TEST(MainWindowFrame, NothingClipped)
+// Whether the style draws the menu item in full at the menu's width: drawn
+// again far wider, the same columns show the same pixels (an elided text
+// would differ).
+bool DrawnInFull(const QMenu* menu, const QAction* action)
 {
-    TFrmMain window;
+    struct Probe : QMenu {
+        using QMenu::initStyleOption;
+    };
+    QStyleOptionMenuItem option;
+    (menu->*&Probe::initStyleOption)(&option, action);
+    const qreal ratio = menu->devicePixelRatioF();
+    const auto draw = [&](int width) {
+        option.rect = QRect(0, 0, width, menu->actionGeometry(const_cast<QAction*>(action)).height());
+        QImage image(option.rect.size() * ratio, QImage::Format_ARGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        menu->style()->drawControl(QStyle::CE_MenuItem, &option, &painter, menu);
+        return image;
+    };
+    const int width = menu->actionGeometry(const_cast<QAction*>(action)).width();
+    const QImage atWidth = draw(width);
+    return atWidth == draw(width + 400).copy(atWidth.rect());
+}
+
+// Every caption fits the space its control leaves for it at its fixed size,
+// with the font the program uses, at the scale factor the test runs with.
+void ExpectCaptionsFit(QWidget& window)
+{
     window.show();
     const QStyle* style = window.style();
     const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
     for (QLabel* label : window.findChildren<QLabel*>()) {
         SCOPED_TRACE(label->objectName().toStdString());
-        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+        const QRect space = label->contentsRect();
+        if (label->wordWrap()) {
+            EXPECT_LE(label->heightForWidth(space.width()), space.height());
+        } else {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), space.width());
+        }
     }
     for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        if (button->text().isEmpty())
-            continue;  // the tab bar's scroll arrows
+        if (button->text().isEmpty() || button->objectName() == "qt_menubar_ext_button")
+            continue;  // the tab bar's scroll arrows, the menu bar's overflow
         SCOPED_TRACE(button->objectName().toStdString());
         const int margin = style->pixelMetric(QStyle::PM_ButtonMargin);
         EXPECT_LE(
@@ -158,17 +191,51 @@ TEST(MainWindowFrame, NothingClipped)
             - margins.bottom();
         EXPECT_LE(box->fontMetrics().height(), inner);
     }
-    const auto* pages = window.findChild<QTabWidget*>("PageControl1");
-    int tabs = 0;
-    for (int i = 0; i < pages->count(); ++i) {
-        SCOPED_TRACE(pages->tabText(i).toStdString());
-        const QRect tab = pages->tabBar()->tabRect(i);
-        EXPECT_LE(pages->fontMetrics().horizontalAdvance(pages->tabText(i)), tab.width());
-        tabs += tab.width();
+    for (const QTabWidget* pages : window.findChildren<QTabWidget*>()) {
+        int tabs = 0;
+        for (int i = 0; i < pages->count(); ++i) {
+            SCOPED_TRACE(pages->tabText(i).toStdString());
+            const QRect tab = pages->tabBar()->tabRect(i);
+            EXPECT_LE(pages->fontMetrics().horizontalAdvance(pages->tabText(i)), tab.width());
+            tabs += tab.width();
+        }
+        EXPECT_LE(tabs, pages->width());
     }
-    EXPECT_LE(tabs, pages->width());
     for (QGroupBox* group : window.findChildren<QGroupBox*>())
         EXPECT_LE(group->fontMetrics().horizontalAdvance(group->title()), group->width());
+    for (QMenuBar* bar : window.findChildren<QMenuBar*>()) {
+        for (const QAction* title : bar->actions()) {
+            SCOPED_TRACE(title->text().toStdString());
+            EXPECT_LE(bar->fontMetrics().horizontalAdvance(QString(title->text()).remove('&')),
+                bar->actionGeometry(const_cast<QAction*>(title)).width());
+        }
+    }
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        if (menu->objectName().isEmpty())
+            continue;  // the menu bar's overflow menu, never shown at this width
+        menu->popup(QPoint(0, 0));  // laid out as the user sees it
+        for (const QAction* action : menu->actions()) {
+            SCOPED_TRACE(action->text().toStdString());
+            if (!action->isSeparator()) {
+                EXPECT_TRUE(DrawnInFull(menu, action));
+            }
+        }
+        menu->hide();
+    }
+}
+
+TEST(MainWindowFrame, NothingClipped)
+{
+    TFrmMain window;
+    ExpectCaptionsFit(window);
+}
+
+TEST(DialogFrames, NothingClipped)
+{
+    TAboutBox about;
+    ExpectCaptionsFit(about);
+    TFrmVisitePhone phone;
+    ExpectCaptionsFit(phone);
 }
 
 }  // namespace
