@@ -1,10 +1,49 @@
 #include "placement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
 namespace zentorix {
+namespace {
+
+void MoveToCentre(QWidget* window, const QScreen* screen)
+{
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+// Waits for the window manager's frame (it arrives as a move of the window)
+// and centres the window with it, once.
+class CentreWhenFramed : public QObject {
+public:
+    CentreWhenFramed(QWidget* window, const QScreen* screen) : QObject(window), screen_(screen)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(watched);
+        const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Show;
+        if (placed && window->isVisible() && window->frameGeometry() != window->geometry()) {
+            window->removeEventFilter(this);
+            if (screen_)
+                MoveToCentre(window, screen_);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<const QScreen> screen_;
+};
+
+}  // namespace
 
 void CentreOnScreen(QWidget* window, const QScreen* screen)
 {
@@ -12,9 +51,9 @@ void CentreOnScreen(QWidget* window, const QScreen* screen)
         screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    MoveToCentre(window, screen);
+    if (window->frameGeometry() == window->geometry())
+        new CentreWhenFramed(window, screen);
 }
 
 }  // namespace zentorix
