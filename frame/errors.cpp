@@ -8,11 +8,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextLayout>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace zentorix {
@@ -66,30 +73,77 @@ int AnswerOf(int button)
     }
 }
 
-// What the box's label shows of a text. A pasted megabyte would take seconds
-// to lay out and run off the screen, and a long run without blanks is clipped
-// rather than wrapped: keep the two ends of a very long text, and let long
-// runs break (a zero-width space every 64 characters).
-QString DisplayText(const QString& text)
+// The text as the box shows it: a CR LF pair is one line end.
+QString LinesOf(const QString& text)
 {
-    constexpr qsizetype kEnd = 400;
     QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // a CR would show as a glyph
-    const QString kept = lines.size() <= 2 * kEnd + 100
-        ? lines
-        : lines.left(kEnd) + QString::fromUtf8(" … ") + lines.right(kEnd);
-    QString shown;
-    shown.reserve(kept.size() + kept.size() / 64);
-    qsizetype run = 0;
-    for (const QChar c : kept) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > 64 && !c.isLowSurrogate()) {
-            shown += QChar(0x200B);
-            run = 1;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return lines;
+}
+
+// The width of the longest line and the height of all lines of `text` laid
+// out as the text area lays it out, `width` wide.
+QSizeF LaidOutSize(const QString& text, const QFont& font, int width)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QSizeF size;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            size.setWidth(std::max(size.width(), line.naturalTextWidth()));
+            size.rheight() += line.height();
         }
-        shown += c;
+        layout.endLayout();
     }
-    return shown;
+    return size;
+}
+
+// The message, exactly as written, in a read-only text area that looks like
+// the box's label: a run without blanks wraps anywhere (nothing is inserted),
+// a text taller than a third of the screen scrolls (nothing is left out), and
+// a selection copies the text itself.
+QPlainTextEdit* MessageArea(const QString& text, QWidget* box)
+{
+    auto* area = new QPlainTextEdit(box);
+    area->setObjectName(QStringLiteral("MessageText"));
+    area->setReadOnly(true);
+    area->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    area->setFocusPolicy(Qt::ClickFocus);  // the keyboard stays on the buttons
+    area->setFrameShape(QFrame::NoFrame);
+    // Wrapping at word boundaries costs the square of a long line's length:
+    // a very long text wraps anywhere.
+    constexpr qsizetype kMeasured = 4000;
+    area->setWordWrapMode(
+        text.size() <= kMeasured ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WrapAnywhere);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette palette = area->palette();
+    palette.setBrush(QPalette::Base, palette.window());
+    area->setPalette(palette);
+    area->setPlainText(LinesOf(text));
+
+    // As wide as the longest line, within limits; as tall as the wrapped text,
+    // up to a third of the screen. Very long texts take the largest size
+    // without being measured.
+    const QRect screen = box->screen()->availableGeometry();
+    const int margin = 2 * static_cast<int>(area->document()->documentMargin()) + 6;  // and the cursor
+    const int maxWidth = std::min(560, screen.width() / 2);
+    const int maxHeight = screen.height() / 3;
+    QSize size(maxWidth, maxHeight);
+    if (text.size() <= kMeasured) {
+        const QSizeF laidOut = LaidOutSize(LinesOf(text), area->font(), maxWidth - margin);
+        size = QSize(std::max(200, static_cast<int>(std::ceil(laidOut.width())) + margin),
+            std::min(maxHeight, static_cast<int>(std::ceil(laidOut.height())) + margin));
+    }
+    if (size.height() == maxHeight)
+        size.rwidth() += area->verticalScrollBar()->sizeHint().width();
+    else
+        area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // it would narrow the lines
+    area->setFixedSize(size);
+    return area;
 }
 
 // The program's message box: centred on a given screen, placed after it has
@@ -98,11 +152,22 @@ QString DisplayText(const QString& text)
 class ProgramMessageBox : public QMessageBox {
 public:
     ProgramMessageBox(const QString& caption, const QString& text, std::uint32_t flags, QWidget* owner)
-        : QMessageBox(IconOf(flags), caption, DisplayText(text), ButtonsOf(flags), owner),
+        : QMessageBox(IconOf(flags), caption, QString(), ButtonsOf(flags), owner),
           fullText_(text)
     {
-        setTextFormat(Qt::PlainText);
         setWindowModality(Qt::ApplicationModal);
+        // The text area takes the label's place in the box's layout.
+        QLabel* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QPlainTextEdit* area = MessageArea(text, this);
+        QLayoutItem* replaced
+            = label != nullptr && layout() != nullptr ? layout()->replaceWidget(label, area) : nullptr;
+        if (replaced != nullptr) {
+            delete replaced;
+            label->hide();
+        } else {
+            delete area;  // a Qt whose box is built otherwise: its own label
+            setText(LinesOf(text));
+        }
     }
 
     QPointer<QScreen> screenToUse;

@@ -16,8 +16,10 @@ void MoveToCentre(QWidget* window, const QScreen* screen)
     window->move(frame.topLeft());
 }
 
-// Waits for the window manager's frame (it arrives as a move of the window)
-// and centres the window with it, once.
+// Waits for the window manager's frame and centres the window with it, once.
+// The frame becomes known with a move of the window, or (where the window
+// manager keeps the window where it was and puts the frame around it) by its
+// first paint.
 class CentreWhenFramed : public QObject {
 public:
     CentreWhenFramed(QWidget* window, const QScreen* screen) : QObject(window), screen_(screen)
@@ -29,7 +31,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* window = static_cast<QWidget*>(watched);
-        const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Show;
+        const bool placed = event->type() == QEvent::Move || event->type() == QEvent::Show
+            || event->type() == QEvent::Paint;
         if (placed && window->isVisible() && window->frameGeometry() != window->geometry()) {
             window->removeEventFilter(this);
             if (screen_)
