@@ -219,10 +219,21 @@ void TFrmMain::BtnComputeRsClick()
     ComputeList(ParallelResistance, ui->EditRp);
 }
 
+// The list exactly as typed: the plain-text view would turn a no-break space
+// into a blank, which the quantity boxes never see. Paragraphs and the lines
+// that Shift+Enter makes are line ends.
+QString TFrmMain::ListText() const
+{
+    QString text = ui->Memo->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 // Reads the list afresh; an empty list leaves the result box as it is.
 void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
-    const std::vector<double> values = ReadEntries(ToSystemText(ui->Memo->toPlainText()));
+    const std::vector<double> values = ReadEntries(ToSystemText(ListText()));
     if (!values.empty())
         result->setText(FromSystemText(RealToText(compute(values))));
 }

@@ -243,6 +243,11 @@ TEST_F(MainWindow, SeriesAndParallel)
         // A typed line is one entry however the box wraps it on the screen.
         {"a 40-digit number", big, "1E40", "1E40", ""},
         {"a line longer than 4096 characters", QString(5000, '0') + "7", "7", "7", ""},
+        // What the quantity boxes refuse, the list refuses: a no-break space
+        // is not a blank.
+        {"a no-break space kept", QString::fromUtf8("1\n\u00A02"), "before", "before",
+            "'\u00A02' is not a valid floating point value."},
+        {"a line separator (Shift+Enter) ends a line", QString::fromUtf8("1\u20282"), "3", "0.666666666666667", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
