@@ -10,6 +10,7 @@
 
 #include <qrencode.h>
 
+#include <cmath>
 #include <memory>
 
 namespace zentorix {
@@ -53,7 +54,12 @@ TFrmVisitePhone::TFrmVisitePhone(QWidget* parent)
 {
     ui->setupUi(this);
     SetDialogFrame(this, 15);
-    ui->Img2DimsCode->setPixmap(QPixmap::fromImage(QrPicture(kWebAddress, ui->Img2DimsCode->width())));
+    // Drawn at the screen's pixel ratio: modules scaled up afterwards would blur.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap picture = QPixmap::fromImage(
+        QrPicture(kWebAddress, static_cast<int>(std::lround(ui->Img2DimsCode->width() * ratio))));
+    picture.setDevicePixelRatio(ratio);
+    ui->Img2DimsCode->setPixmap(picture);
     ApplyBindings(this, kBindings);
 }
 

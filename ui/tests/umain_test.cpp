@@ -247,7 +247,8 @@ TEST_F(MainWindow, SeriesAndParallel)
         // is not a blank.
         {"a no-break space kept", QString::fromUtf8("1\n\u00A02"), "before", "before",
             "'\u00A02' is not a valid floating point value."},
-        {"a line separator (Shift+Enter) ends a line", QString::fromUtf8("1\u20282"), "3", "0.666666666666667", ""},
+        {"a line separator (Shift+Enter) ends a line", QString::fromUtf8("1\u20282"), "3",
+            "0.666666666666667", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
