@@ -11,6 +11,7 @@ packages=(
     locales fonts-wqy-microhei
     xvfb xauth openbox wmctrl xdotool xclip imagemagick zbar-tools
     librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
+    dbus at-spi2-core python3-pyatspi
 )
 # Locales the tests switch to: a comma decimal mark, a double-byte code page.
 test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")

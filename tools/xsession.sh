@@ -7,7 +7,7 @@ title="Zentorix2024电阻计算器2024"
 start_session() {
     local displayfile
     displayfile=$(mktemp)
-    Xvfb -displayfd 3 -ac -screen 0 1280x800x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+    Xvfb -displayfd 3 -ac -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$displayfile" 2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
     export DISPLAY=":$(cat "$displayfile")"
