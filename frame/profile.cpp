@@ -1,116 +1,309 @@
 #include "profile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace zentorix {
 namespace {
 
+constexpr std::size_t kBlock = 64 * 1024;  // what is read or moved at a time
+constexpr std::size_t kLongestValue = 2047;  // what a 2048-byte buffer holds
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view Trim(std::string_view text)
+bool IsBlank(char c)
 {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return c == ' ' || c == '\t';
 }
 
 bool SameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// One line of the file: where it starts, its text without the line end, and
-// where the next line starts.
+// One line of the file, as far as one section and one key are concerned.
 struct Line {
-    std::size_t begin;
-    std::string_view text;
-    std::size_t next;
+    enum class Kind { kBlank, kSection, kKey, kOther };
+    std::uint64_t begin = 0;  // its first byte
+    std::uint64_t textEnd = 0;  // after its text: the CR of a CR LF (or of the file's end) is not text
+    std::uint64_t next = 0;  // where the next line begins
+    bool crlf = false;  // its line end is a CR LF
+    Kind kind = Kind::kBlank;
+    bool named = false;  // a section line naming the section, or a key line naming the key
+    std::string value;  // a named key line's value: blanks around it dropped, at most 2047 bytes
 };
 
-class Lines {
+// Splits bytes fed block by block into lines and classifies each for one
+// section and one key. Only what that takes is kept (names as long as the
+// wanted ones, a value's first 2047 bytes), and a line whose kind is known
+// is passed over to its end: memory stays bounded whatever the lines.
+class LineReader {
 public:
-    explicit Lines(std::string_view contents) : contents_(contents)
-    {
-        if (contents_.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-            position_ = kByteOrderMark.size();
-    }
+    LineReader(std::string_view section, std::string_view key) : section_(section), key_(key) { }
 
-    bool Next(Line& line)
+    // Calls emit(line) for each line the block completes, until emit returns
+    // false; returns false then.
+    template <typename Emit> bool Feed(std::string_view block, Emit&& emit)
     {
-        if (position_ >= contents_.size())
-            return false;
-        const std::size_t end = std::min(contents_.find('\n', position_), contents_.size());
-        std::string_view text = contents_.substr(position_, end - position_);
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        line = {position_, text, std::min(end + 1, contents_.size())};
-        position_ = line.next;
+        if (block.empty())
+            return true;
+        std::size_t i = 0;
+        if (offset_ == 0) {
+            if (block.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+                i = kByteOrderMark.size();  // passed over, and not part of the first line
+            line_.begin = i;
+        }
+        if (heldCr_ && block[0] != '\n')
+            Take('\r');  // the CR that ended the last block was text
+        heldCr_ = false;
+        while (i < block.size()) {
+            if (state_ == State::kSkip) {
+                const void* end = std::memchr(block.data() + i, '\n', block.size() - i);
+                if (end == nullptr)
+                    break;
+                i = static_cast<std::size_t>(static_cast<const char*>(end) - block.data());
+            }
+            const char c = block[i];
+            if (c == '\n') {
+                const std::uint64_t at = offset_ + i;
+                const char before = i > 0 ? block[i - 1] : last_;
+                line_.crlf = at > line_.begin && before == '\r';
+                line_.textEnd = at - (line_.crlf ? 1 : 0);
+                line_.next = at + 1;
+                if (!EndLine(emit))
+                    return false;
+            } else if (c != '\r') {
+                Take(c);
+            } else if (i + 1 == block.size()) {
+                heldCr_ = true;  // text unless the next block begins with a line end
+            } else if (block[i + 1] != '\n') {
+                Take(c);  // a CR is text unless a line end follows it at once
+            }
+            ++i;
+        }
+        last_ = block.back();
+        offset_ += block.size();
         return true;
     }
 
-private:
-    std::string_view contents_;
-    std::size_t position_ = 0;
-};
-
-// The section a "[name]" line opens, or nothing for another line.
-std::optional<std::string_view> SectionOf(std::string_view text)
-{
-    text = Trim(text);
-    if (text.empty() || text.front() != '[')
-        return std::nullopt;
-    text.remove_prefix(1);
-    return Trim(text.substr(0, text.find(']')));
-}
-
-struct KeyLine {
-    std::string_view name;
-    std::string_view value;
-};
-
-std::optional<KeyLine> KeyOf(std::string_view text)
-{
-    const std::size_t equals = text.find('=');
-    if (equals == std::string_view::npos)
-        return std::nullopt;
-    return KeyLine{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
-}
-
-// Reads a regular file whole; nothing for anything else (a FIFO is not
-// waited for: it is opened without blocking).
-std::optional<std::string> ReadRegularFile(const std::string& file)
-{
-    const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat status;
-    std::optional<std::string> contents;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        contents.emplace();
-        char buffer[65536];
-        ssize_t count;
-        while ((count = read(fd, buffer, sizeof buffer)) > 0)
-            contents->append(buffer, static_cast<std::size_t>(count));
-        if (count < 0)
-            contents.reset();
+    // The end of the input: a last line without a line end is a line too.
+    template <typename Emit> void Finish(Emit&& emit)
+    {
+        if (line_.begin >= offset_)
+            return;
+        line_.crlf = last_ == '\r';  // a CR at the very end is not text
+        line_.textEnd = offset_ - (line_.crlf ? 1 : 0);
+        line_.next = offset_;
+        EndLine(emit);
     }
-    close(fd);
-    return contents;
+
+    std::uint64_t Size() const { return offset_; }
+    char LastByte() const { return last_; }
+
+private:
+    enum class State { kLead, kSectionName, kKeyName, kValueLead, kValue, kSkip };
+
+    // One byte of a line's text.
+    void Take(char c)
+    {
+        switch (state_) {
+        case State::kLead:
+            if (IsBlank(c))
+                return;
+            if (c == '[') {
+                line_.kind = Line::Kind::kSection;
+                state_ = State::kSectionName;
+            } else {
+                line_.kind = Line::Kind::kOther;  // a key line once an "=" comes
+                state_ = State::kKeyName;
+                TakeName(c, key_);
+            }
+            return;
+        case State::kSectionName:
+            if (c == ']') {
+                line_.named = Named(section_);
+                state_ = State::kSkip;
+            } else if (!TakeName(c, section_)) {
+                state_ = State::kSkip;
+            }
+            return;
+        case State::kKeyName:
+            if (c == '=') {
+                line_.kind = Line::Kind::kKey;
+                line_.named = Named(key_);
+                blankRun_.clear();  // after the name, not part of it
+                state_ = line_.named ? State::kValueLead : State::kSkip;
+            } else if (!TakeName(c, key_)) {
+                state_ = State::kSkip;  // a name longer than the key's
+            }
+            return;
+        case State::kValueLead:
+            if (IsBlank(c))
+                return;
+            state_ = State::kValue;
+            [[fallthrough]];
+        case State::kValue:
+            if (IsBlank(c)) {
+                if (blankRun_.size() < kLongestValue)
+                    blankRun_ += c;  // inside the value if more text follows
+            } else {
+                line_.value += blankRun_.substr(0, kLongestValue - line_.value.size());
+                blankRun_.clear();
+                if (line_.value.size() < kLongestValue)
+                    line_.value += c;
+                if (line_.value.size() == kLongestValue)
+                    state_ = State::kSkip;  // the rest is cut
+            }
+            return;
+        case State::kSkip:
+            return;
+        }
+    }
+
+    // Adds a byte to the name being read (blanks inside it kept, around it
+    // dropped); false once the name is longer than `wanted`.
+    bool TakeName(char c, std::string_view wanted)
+    {
+        if (IsBlank(c)) {
+            if (name_.empty())
+                return true;  // before the name
+            if (name_.size() + blankRun_.size() < wanted.size())
+                blankRun_ += c;
+            else
+                ++extraBlanks_;  // more than fit: too long if the name goes on
+            return true;
+        }
+        if (extraBlanks_ > 0)
+            return false;
+        name_ += blankRun_;
+        blankRun_.clear();
+        name_ += c;
+        return name_.size() <= wanted.size();
+    }
+
+    bool Named(std::string_view wanted) const { return SameName(name_, wanted); }
+
+    template <typename Emit> bool EndLine(Emit&& emit)
+    {
+        if (state_ == State::kSectionName)
+            line_.named = Named(section_);  // no "]": the name runs to the line's end
+        const bool go = emit(static_cast<const Line&>(line_));
+        const std::uint64_t next = line_.next;
+        line_ = Line();
+        line_.begin = next;
+        state_ = State::kLead;
+        name_.clear();
+        blankRun_.clear();
+        extraBlanks_ = 0;
+        return go;
+    }
+
+    std::string_view section_;
+    std::string_view key_;
+    std::uint64_t offset_ = 0;  // of the block being fed
+    char last_ = '\0';  // the last byte fed
+    bool heldCr_ = false;  // the block ended in a CR: text unless a line end follows
+    State state_ = State::kLead;
+    Line line_;
+    std::string name_;
+    std::string blankRun_;  // blanks after the name or value so far: inside it if more follows
+    std::size_t extraBlanks_ = 0;
+};
+
+// What a write does to the file: the bytes [from, to) become `text`.
+struct Edit {
+    std::uint64_t from = 0;
+    std::uint64_t to = 0;
+    std::string text;
+};
+
+// Follows the lines of one file and decides where the key goes: its first
+// occurrence in the first section of that name is replaced; otherwise it is
+// added after that section's last entry, or a new section at the end.
+class EditFinder {
+public:
+    EditFinder(std::string_view section, std::string_view key, std::string_view value)
+        : section_(section),
+          keyLine_(std::string(key) + "=" + std::string(value))
+    {
+    }
+
+    bool operator()(const Line& line)
+    {
+        if (first_) {
+            lineEnd_ = line.crlf ? "\r\n" : "\n";
+            first_ = false;
+        }
+        if (line.kind == Line::Kind::kSection) {
+            if (inSection_)
+                return false;  // only the first section of that name counts
+            inSection_ = line.named;
+            if (inSection_)
+                insertAt_ = line.next;
+        } else if (inSection_) {
+            if (line.kind == Line::Kind::kKey && line.named) {
+                edit_ = Edit{line.begin, line.textEnd, keyLine_};
+                return false;
+            }
+            if (line.kind != Line::Kind::kBlank)
+                insertAt_ = line.next;
+        }
+        return true;
+    }
+
+    Edit Result(std::uint64_t size, char lastByte) const
+    {
+        if (edit_)
+            return *edit_;
+        // A last line without its line end gets one first: the CR LF's LF
+        // after a bare CR, so that the CR stays a line end.
+        const bool open = size > 0 && lastByte != '\n';
+        const std::string closing = !open ? "" : lastByte == '\r' ? "\n" : lineEnd_;
+        if (insertAt_) {
+            const std::string before = *insertAt_ == size ? closing : "";
+            return Edit{*insertAt_, *insertAt_, before + keyLine_ + lineEnd_};
+        }
+        return Edit{size, size, closing + "[" + section_ + "]" + lineEnd_ + keyLine_ + lineEnd_};
+    }
+
+private:
+    std::string section_;
+    std::string keyLine_;
+    std::string lineEnd_ = "\n";  // the first line's, for new lines
+    bool first_ = true;
+    bool inSection_ = false;
+    std::optional<std::uint64_t> insertAt_;
+    std::optional<Edit> edit_;
+};
+
+// Feeds a file's bytes to `reader` from its start, until `emit` stops it.
+template <typename Emit> bool ReadLines(int fd, LineReader& reader, Emit&& emit)
+{
+    std::vector<char> buffer(kBlock);
+    for (off_t offset = 0;;) {
+        const ssize_t count = pread(fd, buffer.data(), buffer.size(), offset);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return false;
+        if (count == 0)
+            break;
+        offset += count;
+        if (!reader.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(count)), emit))
+            return true;
+    }
+    reader.Finish(emit);
+    return true;
 }
 
 std::string DirectoryOf(const std::string& path)
@@ -121,9 +314,21 @@ std::string DirectoryOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The file a write must replace: symbolic links followed to their target,
-// which may not exist yet.
-std::optional<std::string> WriteTarget(std::string path)
+// In a sticky, world-writable folder (/tmp) a link is followed only when it
+// belongs to the follower or to the folder's owner, as the kernel's
+// protected_symlinks rule has it: another user's link must not steer a write.
+bool MayFollow(const std::string& path, const struct stat& link)
+{
+    struct stat folder;
+    if (stat(DirectoryOf(path).c_str(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
+}
+
+// The file that `path` names once symbolic links are followed; it may not
+// exist yet. Nothing for a loop of links or a link that may not be followed.
+std::optional<std::string> ResolveLinks(std::string path)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat status;
@@ -131,14 +336,80 @@ std::optional<std::string> WriteTarget(std::string path)
             return errno == ENOENT ? std::optional(path) : std::nullopt;
         if (!S_ISLNK(status.st_mode))
             return path;
+        if (!MayFollow(path, status))
+            return std::nullopt;
         std::vector<char> link(static_cast<std::size_t>(status.st_size) + 1);
         const ssize_t length = readlink(path.c_str(), link.data(), link.size());
-        if (length < 0 || static_cast<std::size_t>(length) >= link.size())
+        if (length <= 0 || static_cast<std::size_t>(length) >= link.size())
             return std::nullopt;
         std::string target(link.data(), static_cast<std::size_t>(length));
         path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
     }
-    return std::nullopt;  // a loop of links
+    return std::nullopt;
+}
+
+// The file open for reading when it is a regular file (a FIFO is not waited
+// for, a link not followed), with its status; -1 otherwise.
+int OpenRegular(const std::string& path, struct stat& status)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool WriteAll(int fd, std::string_view data, off_t offset)
+{
+    while (!data.empty()) {
+        const ssize_t written = pwrite(fd, data.data(), data.size(), offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return true;
+}
+
+// Copies `length` bytes at `from` in `in` to `to` in `out`: in the kernel
+// where it can, else through a block-sized buffer, front to back or, when the
+// ranges of one file overlap forwards, back to front.
+bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
+{
+    if (in != out) {
+        while (length > 0) {
+            loff_t source = from;
+            loff_t target = to;
+            const ssize_t copied = copy_file_range(in, &source, out, &target, length, 0);
+            if (copied <= 0)
+                break;  // not here (another file system, an old kernel): by hand
+            from += copied;
+            to += copied;
+            length -= static_cast<std::uint64_t>(copied);
+        }
+    }
+    std::vector<char> buffer(kBlock);
+    const bool backwards = in == out && to > from;
+    while (length > 0) {
+        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, kBlock));
+        const off_t offset = backwards ? static_cast<off_t>(length - chunk) : 0;
+        ssize_t count = pread(in, buffer.data(), chunk, from + offset);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count != static_cast<ssize_t>(chunk))
+            return false;
+        if (!WriteAll(out, std::string_view(buffer.data(), chunk), to + offset))
+            return false;
+        if (!backwards) {
+            from += static_cast<off_t>(chunk);
+            to += static_cast<off_t>(chunk);
+        }
+        length -= chunk;
+    }
+    return true;
 }
 
 mode_t NewFileMode()
@@ -148,46 +419,102 @@ mode_t NewFileMode()
     return 0666 & ~mask;
 }
 
-bool WriteAll(int fd, std::string_view data)
+void SyncFolder(const std::string& folder)
 {
-    while (!data.empty()) {
-        const ssize_t written = write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
     }
-    return true;
 }
 
-// Writes `contents` to a temporary file beside `target`, then renames it over
-// `target`: a reader sees the old file or the new one, never a part.
-// The old file's mode and owner pass to the new one.
-bool ReplaceFile(const std::string& target, std::string_view contents, const struct stat* old)
+// A temporary file in `folder`: unnamed where the file system allows it, so
+// that a save killed part-way leaves nothing; otherwise with a short name of
+// fixed length, whatever the target's name. `name` is empty for an unnamed one.
+int OpenTemporary(const std::string& folder, std::string& name)
 {
-    std::string temporary = target + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
+    name.clear();
+    const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    name = folder + "/.zentorix-XXXXXX";
+    return mkostemp(name.data(), O_CLOEXEC);
+}
+
+// Gives the unnamed temporary file a short name beside the target, which the
+// rename then replaces the target with.
+bool NameTemporary(int fd, const std::string& folder, std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "/.zentorix-";
+        for (int i = 0; i < 6; ++i)
+            name += "abcdefghijklmnopqrstuvwxyz0123456789"[std::rand() % 36];
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+enum class Replaced { kDone, kOwnerCannotPass, kFailed };
+
+// Writes the new contents (the old file's bytes with the edit) to a temporary
+// file beside `target` and renames it over `target`: a reader sees the old
+// file or the new one, never a part. The old file's owner, group and mode
+// pass to the new one; where they cannot, nothing is written.
+Replaced ReplaceFile(
+    const std::string& target, int old, const struct stat* status, std::uint64_t size, const Edit& edit)
+{
+    const std::string folder = DirectoryOf(target);
+    std::string name;
+    const int fd = OpenTemporary(folder, name);
+    if (fd < 0)
+        return Replaced::kFailed;
+    const auto fail = [&](Replaced how) {
+        close(fd);
+        if (!name.empty())
+            unlink(name.c_str());
+        return how;
+    };
+    if (status != nullptr && fchown(fd, status->st_uid, status->st_gid) != 0)
+        return fail(Replaced::kOwnerCannotPass);
+    const mode_t mode = status != nullptr ? status->st_mode & 07777 : NewFileMode();
+    const off_t from = static_cast<off_t>(edit.from);
+    const bool written = (old < 0 || CopyBytes(old, 0, fd, 0, edit.from)) && WriteAll(fd, edit.text, from)
+        && (old < 0
+            || CopyBytes(old, static_cast<off_t>(edit.to), fd, from + static_cast<off_t>(edit.text.size()),
+                size - edit.to))
+        && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    if (!written || (name.empty() && !NameTemporary(fd, folder, name)))
+        return fail(Replaced::kFailed);
+    if (rename(name.c_str(), target.c_str()) != 0)
+        return fail(Replaced::kFailed);
+    close(fd);
+    SyncFolder(folder);
+    return Replaced::kDone;
+}
+
+// Rewrites the file where it is (its owner, group, mode and links untouched):
+// the bytes after the edit move to their new place, the edit's text goes in,
+// the file takes its new length and reaches the disk.
+bool RewriteInPlace(const std::string& target, std::uint64_t size, const Edit& edit)
+{
+    const int fd = open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
-    // Where the writer may not give the file away, it becomes the writer's,
-    // as a new file would.
-    if (old != nullptr && fchown(fd, old->st_uid, old->st_gid) != 0)
-        errno = 0;
-    const mode_t mode = old != nullptr ? old->st_mode & 07777 : NewFileMode();
-    const bool written = WriteAll(fd, contents) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    const int directory = open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        fsync(directory);
-        close(directory);
-    }
-    return true;
+    const std::uint64_t tail = size - edit.to;
+    const std::uint64_t newSize = size - (edit.to - edit.from) + edit.text.size();
+    const off_t tailTo = static_cast<off_t>(edit.from + edit.text.size());
+    // Room first: a full disk fails before a byte has changed.
+    const bool room = newSize <= size
+        || fallocate(fd, 0, static_cast<off_t>(size), static_cast<off_t>(newSize - size)) == 0
+        || errno == EOPNOTSUPP;
+    const bool ok = room && CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)
+        && WriteAll(fd, edit.text, static_cast<off_t>(edit.from))
+        && ftruncate(fd, static_cast<off_t>(newSize)) == 0 && fsync(fd) == 0;
+    return close(fd) == 0 && ok;
 }
 
 }  // namespace
@@ -195,98 +522,90 @@ bool ReplaceFile(const std::string& target, std::string_view contents, const str
 std::optional<std::string> ReadProfileValue(
     const std::string& file, std::string_view section, std::string_view key)
 {
-    const std::optional<std::string> contents = ReadRegularFile(file);
-    if (!contents)
+    const std::optional<std::string> target = ResolveLinks(file);
+    struct stat status;
+    const int fd = target ? OpenRegular(*target, status) : -1;
+    if (fd < 0)
         return std::nullopt;
-    Lines lines(*contents);
-    Line line;
+    std::optional<std::string> value;
     bool inSection = false;
-    while (lines.Next(line)) {
-        if (const auto name = SectionOf(line.text)) {
+    LineReader reader(section, key);
+    const bool read = ReadLines(fd, reader, [&](const Line& line) {
+        if (line.kind == Line::Kind::kSection) {
             if (inSection)
-                break;  // only the first section of that name counts
-            inSection = SameName(*name, section);
-        } else if (inSection) {
-            if (const auto entry = KeyOf(line.text); entry && SameName(entry->name, key))
-                return std::string(entry->value);
+                return false;  // only the first section of that name counts
+            inSection = line.named;
+        } else if (inSection && line.kind == Line::Kind::kKey && line.named) {
+            value = line.value;
+            return false;
         }
-    }
-    return std::nullopt;
+        return true;
+    });
+    close(fd);
+    return read ? value : std::nullopt;
 }
 
 std::string WithProfileValue(
     std::string_view contents, std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::string_view firstLine = contents.substr(0, contents.find('\n'));
-    const std::string_view lineEnd = !firstLine.empty() && firstLine.back() == '\r' ? "\r\n" : "\n";
-    const std::string keyLine = std::string(key) + "=" + std::string(value);
-
-    Lines lines(contents);
-    Line line;
-    bool inSection = false;
-    std::size_t insertAt = std::string_view::npos;  // after the section's last non-blank line
-    while (lines.Next(line)) {
-        if (const auto name = SectionOf(line.text)) {
-            if (inSection)
-                break;
-            if (SameName(*name, section)) {
-                inSection = true;
-                insertAt = line.next;
-            }
-        } else if (inSection) {
-            if (const auto entry = KeyOf(line.text); entry && SameName(entry->name, key)) {
-                std::string result(contents.substr(0, line.begin));
-                result += keyLine;
-                result += contents.substr(line.begin + line.text.size());
-                return result;
-            }
-            if (!Trim(line.text).empty())
-                insertAt = line.next;
-        }
-    }
-
-    std::string result(contents);
-    if (insertAt != std::string_view::npos) {
-        std::string inserted = keyLine + std::string(lineEnd);
-        // The section's last line may lack its line end at the end of the file.
-        if (insertAt == contents.size() && !contents.empty() && contents.back() != '\n')
-            inserted.insert(0, lineEnd);
-        result.insert(insertAt, inserted);
-        return result;
-    }
-    if (!result.empty() && result.back() != '\n')
-        result += lineEnd;
-    result += "[";
-    result += section;
-    result += "]";
-    result += lineEnd;
-    result += keyLine;
-    result += lineEnd;
+    LineReader reader(section, key);
+    EditFinder finder(section, key, value);
+    if (reader.Feed(contents, finder))
+        reader.Finish(finder);
+    const Edit edit = finder.Result(contents.size(), contents.empty() ? '\0' : contents.back());
+    std::string result(contents.substr(0, edit.from));
+    result += edit.text;
+    result += contents.substr(edit.to);
     return result;
 }
 
 bool WriteProfileValue(
     const std::string& file, std::string_view section, std::string_view key, std::string_view value)
 {
-    const std::optional<std::string> target = WriteTarget(file);
+    const std::optional<std::string> target = ResolveLinks(file);
     if (!target)
         return false;
-    std::string contents;
     struct stat status;
-    const struct stat* old = nullptr;
-    if (stat(target->c_str(), &status) == 0) {
-        // Read-only binds whoever runs the program, root included.
-        if (!S_ISREG(status.st_mode) || (status.st_mode & 0222) == 0)
+    int old = -1;
+    if (lstat(target->c_str(), &status) == 0) {
+        // Read-only binds whoever runs the program, root included; and a file
+        // this user may not write is never written nor replaced.
+        if (!S_ISREG(status.st_mode) || (status.st_mode & 0222) == 0
+            || faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
             return false;
-        std::optional<std::string> existing = ReadRegularFile(*target);
-        if (!existing)
-            return false;
-        contents = std::move(*existing);
-        old = &status;
+        struct stat opened;
+        old = OpenRegular(*target, opened);
+        if (old < 0 || opened.st_ino != status.st_ino || opened.st_dev != status.st_dev) {
+            if (old >= 0)
+                close(old);
+            return false;  // replaced under us
+        }
+        status = opened;
     } else if (errno != ENOENT) {
         return false;
     }
-    return ReplaceFile(*target, WithProfileValue(contents, section, key, value), old);
+
+    LineReader reader(section, key);
+    EditFinder finder(section, key, value);
+    if (old >= 0 && !ReadLines(old, reader, finder)) {
+        close(old);
+        return false;
+    }
+    const std::uint64_t size = old >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+    const Edit edit = finder.Result(size, reader.LastByte());
+    const std::string folder = DirectoryOf(*target);
+    const bool folderWritable = faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+
+    // Replacing is atomic, but the new file is this user's: only where the old
+    // owner and group can pass to it. Otherwise the file is rewritten in place.
+    Replaced replaced = Replaced::kOwnerCannotPass;
+    if (folderWritable && (old < 0 || geteuid() == 0 || status.st_uid == geteuid()))
+        replaced = ReplaceFile(*target, old, old >= 0 ? &status : nullptr, size, edit);
+    if (old >= 0)
+        close(old);
+    if (replaced == Replaced::kOwnerCannotPass && old >= 0)
+        return RewriteInPlace(*target, size, edit);
+    return replaced == Replaced::kDone;
 }
 
 }  // namespace zentorix

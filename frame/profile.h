@@ -4,12 +4,19 @@
 // Reading: a missing file, section or key reads as nothing; names match
 // without regard to ASCII case; blanks and tabs around names and values and
 // the CR of a CRLF are dropped; the first of a doubled section or key counts;
-// a UTF-8 byte-order mark is passed over; only a regular file is read.
+// a UTF-8 byte-order mark is passed over; only a regular file is read; a value
+// is cut to 2047 bytes.
 //
 // Writing sets the first occurrence of the key in place, or adds what is
-// missing, and keeps every other byte of the file. It writes a temporary file
-// beside the target and renames it over the target, so the file is always
-// either the old one or the new one.
+// missing, and keeps every other byte of the file. Where it can, it writes a
+// temporary file beside the target (unnamed, or with a short name) and
+// renames it over the target, so the file is always either the old one or the
+// new one; where that would change the file's owner or group, or the folder
+// cannot be written but the file can, it rewrites the file in place.
+//
+// Symbolic links are followed, but in a sticky, world-writable folder only
+// those of this user or of the folder's owner. Files of any size are read and
+// written a block at a time: memory stays bounded.
 #pragma once
 
 #include <optional>
@@ -26,8 +33,9 @@ std::string WithProfileValue(
     std::string_view contents, std::string_view section, std::string_view key, std::string_view value);
 
 // False when the file cannot be written: it exists but is not a regular file,
-// it has no write bit (whoever runs the program), or its folder cannot be
-// written. The file is then left as it was.
+// it has no write bit (whoever runs the program), this user may not write it,
+// or it does not exist and its folder cannot be written. The file is then
+// left as it was.
 bool WriteProfileValue(
     const std::string& file, std::string_view section, std::string_view key, std::string_view value);
 

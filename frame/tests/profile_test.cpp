@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <random>
 
 namespace zentorix {
 namespace {
@@ -42,12 +44,46 @@ TEST(WithProfileValue, KeepsEveryOtherByte)
             "[Setting]\nbChinese=0\nbChinese=1\n"},
         {"first of a doubled section", "[Setting]\nx=1\n[Setting]\nbChinese=1\n",
             "[Setting]\nx=1\nbChinese=0\n[Setting]\nbChinese=1\n"},
+        {"a bare CR ends the file", "[Setting\r", "[Setting\r\nbChinese=0\r\n"},
+        {"a bare CR after the section's last entry", "[Setting]\nx=1\r", "[Setting]\nx=1\r\nbChinese=0\n"},
         {"NUL bytes and garbage kept", test::Bytes("\0\xFF\x01junk\n"),
             test::Bytes("\0\xFF\x01junk\n") + "[Setting]\nbChinese=0\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(WithProfileValue(c.before, "Setting", "bChinese", "0"), c.after);
+    }
+}
+
+// For any file: after a write the key reads back with the value written, and
+// the only bytes that changed are those of the key's own line (or none, when
+// the key was added). Random files built from the pieces that matter.
+TEST(WithProfileValue, WriteThenReadAnyFile)
+{
+    const char* const pieces[]
+        = {"[Setting]", "[ setting ]", "[Setting", "[Other]", "bChinese=1", " BCHINESE = 0 ", "bChinese",
+            "x=1", "=", "[", "]", "\n", "\n", "\r\n", "\r", " ", "\t", "\xEF\xBB\xBF", ";c", "\xFF"};
+    std::mt19937 random(20261208);
+    TempFolder folder;
+    const std::string path = folder.Path("random.ini");
+    for (int round = 0; round < 3000; ++round) {
+        std::string contents;
+        for (int n = std::uniform_int_distribution(0, 12)(random); n > 0; --n)
+            contents += pieces[std::uniform_int_distribution<std::size_t>(0, std::size(pieces) - 1)(random)];
+        const std::string value = round % 2 == 0 ? "0" : "1";
+        const std::string after = WithProfileValue(contents, "Setting", "bChinese", value);
+        SCOPED_TRACE(::testing::PrintToString(contents));
+        WriteFile(path, after);
+        ASSERT_EQ(ReadProfileValue(path, "Setting", "bChinese"), value) << ::testing::PrintToString(after);
+        std::size_t prefix = 0;
+        while (prefix < contents.size() && prefix < after.size() && contents[prefix] == after[prefix])
+            ++prefix;
+        std::size_t suffix = 0;
+        while (suffix < contents.size() - prefix && suffix < after.size() - prefix
+            && contents[contents.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+            ++suffix;
+        const std::string removed = contents.substr(prefix, contents.size() - prefix - suffix);
+        ASSERT_EQ(removed.find_first_of("\n"), std::string::npos) << "more than one line changed";
     }
 }
 
@@ -365,20 +401,20 @@ TEST(SettingsPlace, SystemWideInstall)
 TEST_F(SettingsRecord, HostileFiles)
 {
     const std::string hundredMegabytes(100 << 20, 'z');
+    const std::string garbage = test::Bytes("\x7F"
+                                            "ELF\0\0\x01\x02\n\xFF\xFE\n");
     const struct {
         const char* name;
         std::string contents;
         bool chinese;
+        std::string after;  // empty: unchanged, the flag read is the flag written
     } cases[] = {
-        {"binary garbage",
-            test::Bytes("\x7F"
-                        "ELF\0\0\x01\x02\n\xFF\xFE\n"),
-            true},
-        {"NUL bytes around the key", test::Bytes("[Setting]\n\0\nbChinese=0\n\0"), false},
-        {"a 10,000-byte line", "[Setting]\n" + std::string(10000, 'k') + "\nbChinese=0\n", false},
-        {"CRLF and a byte-order mark", "\xEF\xBB\xBF[Setting]\r\nbChinese=0\r\n", false},
-        {"section and key twice", "[Setting]\nbChinese=0\nbChinese=1\n[Setting]\nbChinese=1\n", false},
-        {"100 MB", "[Setting]\nbChinese=0\n[Big]\nx=" + hundredMegabytes + "\n", false},
+        {"binary garbage", garbage, true, garbage + "[Setting]\nbChinese=1\n"},
+        {"NUL bytes around the key", test::Bytes("[Setting]\n\0\nbChinese=0\n\0"), false, ""},
+        {"a 10,000-byte line", "[Setting]\n" + std::string(10000, 'k') + "\nbChinese=0\n", false, ""},
+        {"CRLF and a byte-order mark", "\xEF\xBB\xBF[Setting]\r\nbChinese=0\r\n", false, ""},
+        {"section and key twice", "[Setting]\nbChinese=0\nbChinese=1\n[Setting]\nbChinese=1\n", false, ""},
+        {"100 MB", "[Setting]\nbChinese=0\n[Big]\nx=" + hundredMegabytes + "\n", false, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -387,9 +423,121 @@ TEST_F(SettingsRecord, HostileFiles)
             TIniDatas record;
             EXPECT_EQ(record.bChinese, c.chinese);
         }
-        const std::string after = ReadFile(IniPath());
-        EXPECT_EQ(after, WithProfileValue(c.contents, "Setting", "bChinese", c.chinese ? "1" : "0"));
-        EXPECT_GE(after.size(), c.contents.size());
+        EXPECT_TRUE(ReadFile(IniPath()) == (c.after.empty() ? c.contents : c.after));
+    }
+}
+
+// Files of other users and odd places: what may be written is written, in a
+// way that keeps the file's owner and group; what may not is left untouched.
+TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to set up other users' files";
+    const uid_t nobody = 65534;
+    const std::string before = "[Setting]\nbChinese=1\n";
+    struct Setup {
+        std::string ini;  // the name written to
+        std::string checked;  // the file whose bytes, owner and inode are checked
+    };
+    const struct {
+        const char* name;
+        uid_t user;  // who writes
+        std::function<Setup(const std::string& folder)> prepare;
+        bool written;
+        bool sameFile;  // rewritten in place (the same inode)
+        uid_t owner;
+        gid_t group;
+    } cases[] = {
+        {"another user's file in a world-writable folder", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0777);
+                WriteFile(folder + "/z.ini", before);
+                chmod((folder + "/z.ini").c_str(), 0644);
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            false, true, 0, 0},
+        {"another user's file this user may write", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0777);
+                WriteFile(folder + "/z.ini", before);
+                chmod((folder + "/z.ini").c_str(), 0666);
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            true, true, 0, 0},
+        {"own file of a group this user is not in", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0777);
+                WriteFile(folder + "/z.ini", before);
+                chown((folder + "/z.ini").c_str(), nobody, 0);
+                chmod((folder + "/z.ini").c_str(), 0664);
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            true, true, nobody, 0},
+        {"own file, own group: replaced whole", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0777);
+                WriteFile(folder + "/z.ini", before);
+                chown((folder + "/z.ini").c_str(), nobody, nobody);
+                chmod((folder + "/z.ini").c_str(), 0640);
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            true, false, nobody, nobody},
+        {"a writable file in a folder this user cannot write", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0755);
+                WriteFile(folder + "/z.ini", before);
+                chmod((folder + "/z.ini").c_str(), 0666);
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            true, true, 0, 0},
+        {"another user's link in a sticky world-writable folder", 0,
+            [&](const std::string& folder) {
+                std::filesystem::create_directory(folder + "/tmp");
+                chmod((folder + "/tmp").c_str(), 01777);
+                WriteFile(folder + "/target.ini", before);
+                std::filesystem::create_symlink(folder + "/target.ini", folder + "/tmp/z.ini");
+                lchown((folder + "/tmp/z.ini").c_str(), nobody, nobody);
+                return Setup{folder + "/tmp/z.ini", folder + "/target.ini"};
+            },
+            false, true, 0, 0},
+        {"a name of 255 bytes", 0,
+            [&](const std::string& folder) {
+                const std::string ini = folder + "/" + std::string(251, 'n') + ".ini";
+                WriteFile(ini, before);
+                return Setup{ini, ini};
+            },
+            true, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const Setup setup = c.prepare(folder.Path());
+        struct stat old;
+        ASSERT_EQ(stat(setup.checked.c_str(), &old), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (c.user != 0 && (setgid(c.user) != 0 || setuid(c.user) != 0))
+                _exit(2);
+            _exit(WriteProfileValue(setup.ini, "Setting", "bChinese", "0") ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2);
+        EXPECT_EQ(WEXITSTATUS(status) == 0, c.written);
+        struct stat now;
+        ASSERT_EQ(stat(setup.checked.c_str(), &now), 0);
+        EXPECT_EQ(ReadFile(setup.checked), c.written ? "[Setting]\nbChinese=0\n" : before);
+        EXPECT_EQ(now.st_ino == old.st_ino, c.sameFile);
+        EXPECT_EQ(now.st_uid, c.owner);
+        EXPECT_EQ(now.st_gid, c.group);
+        EXPECT_EQ(now.st_mode, old.st_mode);
+        if (!c.written && setup.ini != setup.checked) {
+            EXPECT_EQ(ReadProfileValue(setup.ini, "Setting", "bChinese"), std::nullopt) << "read as missing";
+        }
+        std::size_t files = 0;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path()))
+            files += entry.path().filename().string().starts_with(".zentorix-");
+        EXPECT_EQ(files, 0u) << "a temporary file was left";
     }
 }
 
