@@ -458,6 +458,17 @@ bool NameTemporary(int fd, const std::string& folder, std::string& name)
     return false;
 }
 
+// Whether the edit would leave the file's bytes as they are.
+bool Unchanged(int fd, const Edit& edit)
+{
+    if (edit.to - edit.from != edit.text.size())
+        return false;
+    std::string bytes(edit.text.size(), '\0');
+    return pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(edit.from))
+        == static_cast<ssize_t>(bytes.size())
+        && bytes == edit.text;
+}
+
 enum class Replaced { kDone, kOwnerCannotPass, kFailed };
 
 // Writes the new contents (the old file's bytes with the edit) to a temporary
@@ -593,6 +604,10 @@ bool WriteProfileValue(
     }
     const std::uint64_t size = old >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     const Edit edit = finder.Result(size, reader.LastByte());
+    if (old >= 0 && Unchanged(old, edit)) {
+        close(old);
+        return true;  // the file already says so: rewriting it would change no byte
+    }
     const std::string folder = DirectoryOf(*target);
     const bool folderWritable = faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 
