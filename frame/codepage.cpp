@@ -71,6 +71,22 @@ bool IsLeadByte(CodePage page, unsigned char byte)
     return false;
 }
 
+bool IsTrailByte(CodePage page, unsigned char byte)
+{
+    switch (page) {
+    case CodePage::Gbk:
+        return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
+    case CodePage::Big5:
+        return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0xA1 && byte <= 0xFE);
+    case CodePage::ShiftJis:
+        return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+    case CodePage::Utf8:
+    case CodePage::SingleByte:
+        break;
+    }
+    return false;
+}
+
 bool IsSecondByte(CodePage page, std::string_view text, std::size_t index)
 {
     std::size_t run = 0;

@@ -30,6 +30,10 @@ const SystemCharset& ProcessCharset();
 
 bool IsLeadByte(CodePage page, unsigned char byte);
 
+// Whether `byte` can be the second byte of a two-byte character (0x5C can in
+// all three double-byte code pages; "." and "/" never can).
+bool IsTrailByte(CodePage page, unsigned char byte);
+
 // Whether text[index] is the second byte of a two-byte character: the run of
 // consecutive lead bytes standing right before it has an odd length.
 bool IsSecondByte(CodePage page, std::string_view text, std::size_t index);

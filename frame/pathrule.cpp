@@ -10,7 +10,9 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension, 
         const char c = path[i];
         if (c != '.' && c != '/' && c != '\\' && c != ':')
             continue;
-        if (i > 0 && IsSecondByte(page, path, i)) {
+        // Only a byte that can end a character is taken as a second byte:
+        // "." and "/" never can, so the result never names another folder.
+        if (i > 0 && IsTrailByte(page, static_cast<unsigned char>(c)) && IsSecondByte(page, path, i)) {
             --i;  // the lead byte in front of it belongs to the same character
             continue;
         }

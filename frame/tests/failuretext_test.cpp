@@ -38,6 +38,9 @@ TEST(WithFullStop, LastCharacterDecides)
         // whole is compared, and starts above ".".
         {"GBK second byte 0x5C", "\x95\x5C", CodePage::Gbk, "\x95\x5C."},
         {"GBK after a full stop", ".\xB5\xE7", CodePage::Gbk, ".\xB5\xE7."},
+        // After a lead byte "!" is taken with it as one character, which
+        // starts above ".", as the platform's own character stepping does.
+        {"GBK lead byte then !", "\x81!", CodePage::Gbk, "\x81!."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -66,6 +69,24 @@ TEST(CodePage, SecondBytesByTheLeadByteRun)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(IsSecondByte(c.page, c.text, c.index), c.second);
+    }
+}
+
+TEST(CodePage, TrailBytes)
+{
+    const struct {
+        CodePage page;
+        unsigned char byte;
+        bool trail;
+    } cases[] = {
+        {CodePage::Gbk, 0x5C, true}, {CodePage::Big5, 0x5C, true}, {CodePage::ShiftJis, 0x5C, true},
+        {CodePage::Gbk, '.', false}, {CodePage::Gbk, '/', false}, {CodePage::ShiftJis, '.', false},
+        {CodePage::Gbk, 0x7F, false}, {CodePage::Big5, 0x80, false}, {CodePage::ShiftJis, 0x80, true},
+        {CodePage::Gbk, 0xFE, true}, {CodePage::ShiftJis, 0xFD, false}, {CodePage::Utf8, 0x5C, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.byte));
+        EXPECT_EQ(IsTrailByte(c.page, c.byte), c.trail);
     }
 }
 

@@ -123,7 +123,11 @@ TEST(ReplaceExtension, Examples)
             CodePage::Utf8,
             "D:\\data.\x95\x5C"
             "1.ini"},
-        {"GBK second byte is a dot", "/x/\x81.y", CodePage::Gbk, "/x/\x81.y.ini"},
+        // "." and "/" are never second bytes: after a lead byte they still count.
+        {"a dot after a GBK lead byte", "/x/\x81.y", CodePage::Gbk, "/x/\x81.ini"},
+        {"a UTF-8 folder name read as GBK", "/opt/Zentorix v1.0 \xE7\x89\x88/zentorix", CodePage::Gbk,
+            "/opt/Zentorix v1.0 \xE7\x89\x88/zentorix.ini"},
+        {"a slash after a Big5 lead byte", "/a.b/\xA4/zentorix", CodePage::Big5, "/a.b/\xA4/zentorix.ini"},
         {"the same dot in UTF-8", "/x/\x81.y", CodePage::Utf8, "/x/\x81.ini"},
         {"empty path", "", CodePage::Utf8, ".ini"},
     };
