@@ -18,7 +18,9 @@ std::string Normalised(std::string_view name)
     return out;
 }
 
-CodePage Classify(std::string_view codeset)
+}  // namespace
+
+CodePage ClassifyCharset(std::string_view codeset)
 {
     const std::string name = Normalised(codeset);
     const auto any = [&](std::initializer_list<const char*> names) {
@@ -35,8 +37,6 @@ CodePage Classify(std::string_view codeset)
     return CodePage::SingleByte;
 }
 
-}  // namespace
-
 SystemCharset ReadSystemCharset()
 {
     SystemCharset charset;
@@ -46,7 +46,7 @@ SystemCharset ReadSystemCharset()
     const char* codeset = nl_langinfo_l(CODESET, locale);
     charset.name = codeset != nullptr ? codeset : "";
     freelocale(locale);
-    charset.page = Classify(charset.name);
+    charset.page = ClassifyCharset(charset.name);
     return charset;
 }
 

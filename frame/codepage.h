@@ -22,6 +22,9 @@ struct SystemCharset {
     std::string name;  // the codeset's name, as iconv knows it
 };
 
+// The code page of a charset named as iconv names it.
+CodePage ClassifyCharset(std::string_view codeset);
+
 // The charset of the user's LC_CTYPE, read without changing the process locale.
 SystemCharset ReadSystemCharset();
 

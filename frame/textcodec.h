@@ -14,4 +14,8 @@ namespace zentorix {
 std::string ToSystemText(const QString& text);
 QString FromSystemText(std::string_view text);
 
+// `input` from the charset `from` to `to` (iconv's names), each character that
+// cannot be converted becoming one "?"; false when iconv knows either not.
+bool ConvertCharset(std::string_view input, const char* to, const char* from, std::string& output);
+
 }  // namespace zentorix

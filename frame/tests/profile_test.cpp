@@ -134,7 +134,9 @@ TEST(TIniFile, LongValuesAreCutTo2047Bytes)
     WriteFile(path, "[Setting]\nbChinese=" + std::string(10000, '7') + "\n");
     const TIniFile file(path);
     EXPECT_EQ(file.ReadText("Setting", "bChinese", ""), std::string(2047, '7'));
-    EXPECT_TRUE(file.ReadFlag("Setting", "bChinese", false) == false);  // not a number: the default
+    // Cut, 2047 zeros read as 0 (English); whole, the trailing 1 would make it 1.
+    WriteFile(path, "[Setting]\nbChinese=" + std::string(2047, '0') + "1\n");
+    EXPECT_FALSE(file.ReadFlag("Setting", "bChinese", true));
 }
 
 // Settings records beside an executable in a temporary folder.

@@ -1,6 +1,8 @@
 // Handing files to the desktop: the URL made from a path's bytes, and the
-// launcher run without waiting, its exit status reported back.
+// launcher run without waiting, its exit status reported back; text between
+// Qt and the code page.
 #include "frame/shell.h"
+#include "frame/textcodec.h"
 #include "temp_folder.h"
 
 #include <QEventLoop>
@@ -31,6 +33,32 @@ TEST(FileUrl, EncodesEveryByteOutsideTheUnreservedSet)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FileUrl(c.path), c.url);
+    }
+}
+
+// Between UTF-8 and GBK, one "?" for each character the other side lacks.
+TEST(ConvertCharset, OneQuestionMarkPerCharacter)
+{
+    const struct {
+        const char* name;
+        std::string input;
+        const char* to;
+        const char* from;
+        std::string output;
+    } cases[] = {
+        {"Chinese", "电阻", "GBK", "UTF-8", "\xB5\xE7\xD7\xE8"},
+        {"an emoji (four bytes)", "a\xF0\x9F\x98\x80" "b", "GBK", "UTF-8", "a?b"},
+        {"a Hangul syllable (three bytes)", "\xED\x95\x9C!", "GBK", "UTF-8", "?!"},
+        {"a stray continuation byte", "\x80x", "GBK", "UTF-8", "?x"},
+        {"a sequence cut at the end", "x\xE7\x89", "GBK", "UTF-8", "x?"},
+        {"GBK back to UTF-8", "\xB5\xE7", "UTF-8", "GBK", "电"},
+        {"a byte GBK does not use", "\xFF" "a", "UTF-8", "GBK", "?a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string output;
+        ASSERT_TRUE(ConvertCharset(c.input, c.to, c.from, output));
+        EXPECT_EQ(output, c.output);
     }
 }
 
