@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char** argv)
@@ -19,9 +20,18 @@ int main(int argc, char** argv)
     // The main window reads and writes its settings beside the executable:
     // keep them out of the build folder.
     char folder[] = "/tmp/zentorix-test-XXXXXX";
-    if (mkdtemp(folder) != nullptr)
+    const bool made = mkdtemp(folder) != nullptr;
+    if (made)
         zentorix::OverrideExecutablePath(std::string(folder) + "/zentorix");
-    zentorix::TApplication application(argv[0]);
-    application.SetTitle(QString::fromUtf8(zentorix::kApplicationTitle));
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        zentorix::TApplication application(argv[0]);
+        application.SetTitle(QString::fromUtf8(zentorix::kApplicationTitle));
+        result = RUN_ALL_TESTS();
+    }
+    if (made) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    return result;
 }

@@ -18,7 +18,11 @@ start_session() {
 # openbox on the display already set.
 start_window_manager() {
     # Qt wants a private runtime folder; a fresh session has none.
-    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        XDG_RUNTIME_DIR=$(mktemp -d)
+        own_runtime_dir=$XDG_RUNTIME_DIR
+        export XDG_RUNTIME_DIR
+    fi
     openbox >/dev/null 2>&1 &
     openbox_pid=$!
     for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
@@ -27,6 +31,8 @@ start_window_manager() {
 stop_session() {
     kill "$openbox_pid" ${xvfb_pid:-} 2>/dev/null || true
     wait "$openbox_pid" ${xvfb_pid:-} 2>/dev/null || true
+    [ -n "${own_runtime_dir:-}" ] && rm -rf "$own_runtime_dir"
+    return 0
 }
 
 # The number of windows with the program's title.

@@ -21,7 +21,7 @@ run_and_close() {
     local -a runner=()
     if [ "$user" != root ]; then
         local runtime
-        runtime=$(mktemp -d)
+        runtime=$(mktemp -d -p "$work")
         chown "$user" "$runtime"
         runner=(setpriv --reuid="$user" --regid="$user" --clear-groups env HOME=/tmp XDG_RUNTIME_DIR="$runtime")
     fi
