@@ -8,8 +8,14 @@
 #include "ui/UMain.h"
 #include "ui/UVisitePhone.h"
 
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace zentorix {
 namespace {
@@ -33,6 +39,58 @@ private:
     std::unique_ptr<Window> window_;
 };
 
+// Without a usable display Qt cannot start and aborts. Say so on one line and
+// end with status 1: no box can be shown, and a failure must not read as
+// success. Qt's own messages while it starts are not shown: that line says it.
+void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
+{
+    if (type != QtFatalMsg)
+        return;
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "zentorix: no display could be opened (DISPLAY=%s)\n", display != nullptr ? display : "");
+    std::_Exit(1);
+}
+
+// SIGTERM, SIGINT and SIGHUP (a logout) close the main window the normal way,
+// so the settings are written as at File › Exit; a second one ends the
+// program at once. The handler only writes to a pipe the main loop watches.
+int signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t signalsSeen = 0;
+
+void OnSignal(int number)
+{
+    if (signalsSeen != 0) {
+        std::signal(number, SIG_DFL);
+        std::raise(number);
+        return;
+    }
+    signalsSeen = 1;
+    const char byte = static_cast<char>(number);
+    [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+void CloseOnSignals(QWidget* mainWindow)
+{
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, mainWindow);
+    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow, notifier] {
+        char byte;
+        while (read(signalPipe[0], &byte, 1) > 0) {
+        }
+        notifier->setEnabled(false);
+        // An open box or dialog closes first, as its Escape would close it.
+        for (int open = 0; open < 10 && QApplication::activeModalWidget() != nullptr; ++open)
+            QApplication::activeModalWidget()->close();
+        mainWindow->close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(number, &action, nullptr);
+}
+
 }  // namespace
 
 int RunProgram(const char* programName)
@@ -45,7 +103,9 @@ int RunProgram(const char* programName)
     if (std::getenv("DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr)
         setenv("QT_QPA_PLATFORM", "xcb", 0);
 
+    qInstallMessageHandler(NoDisplay);
     TApplication application(programName);
+    qInstallMessageHandler(nullptr);
     try {
         application.SetTitle(QString::fromUtf8(kApplicationTitle));
         // Destroyed last created first when the loop has ended; the main
@@ -54,6 +114,7 @@ int RunProgram(const char* programName)
         const Form<TFrmVisitePhone> visitePhone(FrmVisitePhone);
         const Form<TAboutBox> aboutBox(AboutBox);
 
+        CloseOnSignals(FrmMain);
         mainWindow->show();
         QApplication::exec();
     } catch (const Exception& failure) {

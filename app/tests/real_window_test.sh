@@ -3,6 +3,7 @@
 # main window under the application title, fixed in size, the series/parallel
 # page in front; the Ohm's-law page's four boxes read 0; it closes when the
 # window manager asks it to (as the close box does) and exits with 0.
+# Without a usable display it says so on one line and exits with 1.
 # Screenshots of both pages: SHOT-list.png and SHOT-ohm.png.
 # usage: real_window_test.sh PROGRAM SHOT
 set -uo pipefail
@@ -61,4 +62,11 @@ wmctrl -c "$title"
 wait_for_exit "$pid" || true
 [ "$exit_code" = 0 ] && result=ok || result=no
 check "exit" "$result" "exit code $exit_code after the close request"
+
+for display in "" ":$((RANDOM + 1000))"; do
+    said=$(DISPLAY=$display timeout 20 env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$work/zentorix" 2>&1 >/dev/null)
+    code=$?
+    [ "$code" = 1 ] && [ "$(wc -l <<<"$said")" = 1 ] && [[ "$said" == *"no display could be opened"* ]] && r=ok || r=no
+    check "no display '$display'" "$r" "exit $code, said: $said"
+done
 finish

@@ -72,7 +72,26 @@ check "flag read and written back" "$r" "other.ini holds '$(cat "$work/my.tools/
 [ ! -e "$work/my.ini" ] && [ ! -e "$work/my.tools/other.tools.ini" ] && r=ok || r=no
 check "no file elsewhere" "$r" "a settings file outside the executable's name"
 
-# 2. Files that cannot be written: one box at exit, exit code 0, file as it was.
+# 2. A signal (a logout, Ctrl+C, kill) closes the window as File > Exit does:
+#    the language chosen in the session is saved, exit code 0, no box; even
+#    with a dialog open.
+for signal in TERM INT HUP; do
+    mkdir -p "$work/signal-$signal"
+    cp "$program" "$work/signal-$signal/zentorix"
+    "$work/signal-$signal/zentorix" 2>/dev/null &
+    pid=$!
+    wait_for_windows 1
+    xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)" 2>/dev/null
+    xdotool key alt+s; sleep 0.3; xdotool key e; sleep 0.3  # English
+    [ "$signal" = HUP ] && { xdotool key alt+h; sleep 0.3; xdotool key a; sleep 0.5; }  # the about box open
+    kill -"$signal" "$pid"
+    wait_for_exit "$pid" || true
+    ini="$work/signal-$signal/zentorix.ini"
+    [ "$exit_code" = 0 ] && [ "$(cat "$ini" 2>/dev/null)" = $'[Setting]\nbChinese=0' ] && r=ok || r=no
+    check "SIG$signal" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
+done
+
+# 3. Files that cannot be written: one box at exit, exit code 0, file as it was.
 expect_failure() {
     local name=$1 user=$2 ini=$3
     local before
