@@ -74,6 +74,35 @@ TEST(CheckedArithmetic, ResultsAndFaults)
     }
 }
 
+// A flag left set by an earlier, unchecked operation is not this operation's
+// fault: each checked operation clears the flags before it starts.
+TEST(CheckedArithmetic, StaleFlagsAreNotFaults)
+{
+    const struct {
+        const char* name;
+        std::function<double()> step;
+        double result;
+    } cases[] = {
+        {"divide", [] { return CheckedDivide(1.0, 4.0); }, 0.25},
+        {"multiply", [] { return CheckedMultiply(2.0, 3.0); }, 6.0},
+        {"add", [] { return CheckedAdd(1.0, 2.0); }, 3.0},
+        {"add a reciprocal", [] { return CheckedAddReciprocal(1.0, 2.0); }, 1.5},
+        {"store", [] { return CheckedStore(0.5L); }, 0.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFloatingPointEnvironment();
+        volatile long double zero = 0.0L;
+        volatile long double huge = 1e4000L;
+        volatile long double stale = 1.0L / zero + huge * huge;  // zero-divide and overflow, masked
+        (void)stale;
+        double result = 0.0;
+        EXPECT_NO_THROW(result = c.step());
+        EXPECT_EQ(result, c.result);
+    }
+    SetFloatingPointEnvironment();
+}
+
 // The reciprocals are taken in extended and only the sums are rounded to
 // double, which is what makes 1, 2, 3 in parallel show ...546.
 TEST(CheckedArithmetic, ParallelOfOneTwoThree)

@@ -243,6 +243,9 @@ TEST_F(MainWindow, SeriesAndParallel)
         // A typed line is one entry however the box wraps it on the screen.
         {"a 40-digit number", big, "1E40", "1E40", ""},
         {"a line longer than 4096 characters", QString(5000, '0') + "7", "7", "7", ""},
+        // Each reciprocal stays extended until it is added; each sum is a double.
+        {"reciprocals added unrounded", "2\n19\n31", "52", "1.70972423802612", ""},
+        {"the series sum rounded at each step", "1E16\n1\n1\n-1E16", "0", "0.5", ""},
         // What the quantity boxes refuse, the list refuses: a no-break space
         // is not a blank.
         {"a no-break space kept", QString::fromUtf8("1\n\u00A02"), "before", "before",
