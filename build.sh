@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Zentorix from a fresh Debian 12 machine: install what is missing, build,
-# then start the program (./build.sh run) or run every test (./build.sh test).
+# then start the program (./build.sh run) or run every test (./build.sh test:
+# the suite, the suite again under the sanitizers, and short fuzz runs).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +13,7 @@ packages=(
     xvfb xauth openbox wmctrl xdotool xclip imagemagick zbar-tools
     librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
     dbus at-spi2-core python3-pyatspi
+    clang libclang-rt-14-dev
 )
 # Locales the tests switch to: a comma decimal mark, a double-byte code page.
 test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")
@@ -59,6 +61,14 @@ test)
     install_missing
     build
     ctest --preset default
+    # The same suite under AddressSanitizer and UBSan (any report fails it),
+    # then each fuzz target for about 20 s.
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    ctest --preset asan
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
+    ctest --preset fuzz
     ;;
 *)
     echo "usage: $0 run|test" >&2

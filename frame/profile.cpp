@@ -528,6 +528,29 @@ bool RewriteInPlace(const std::string& target, std::uint64_t size, const Edit& e
     return close(fd) == 0 && ok;
 }
 
+// Follows the lines of one file for the key's value: its first occurrence in
+// the first section of that name.
+class ValueFinder {
+public:
+    bool operator()(const Line& line)
+    {
+        if (line.kind == Line::Kind::kSection) {
+            if (inSection_)
+                return false;  // only the first section of that name counts
+            inSection_ = line.named;
+        } else if (inSection_ && line.kind == Line::Kind::kKey && line.named) {
+            value = line.value;
+            return false;
+        }
+        return true;
+    }
+
+    std::optional<std::string> value;
+
+private:
+    bool inSection_ = false;
+};
+
 }  // namespace
 
 std::optional<std::string> ReadProfileValue(
@@ -538,22 +561,21 @@ std::optional<std::string> ReadProfileValue(
     const int fd = target ? OpenRegular(*target, status) : -1;
     if (fd < 0)
         return std::nullopt;
-    std::optional<std::string> value;
-    bool inSection = false;
     LineReader reader(section, key);
-    const bool read = ReadLines(fd, reader, [&](const Line& line) {
-        if (line.kind == Line::Kind::kSection) {
-            if (inSection)
-                return false;  // only the first section of that name counts
-            inSection = line.named;
-        } else if (inSection && line.kind == Line::Kind::kKey && line.named) {
-            value = line.value;
-            return false;
-        }
-        return true;
-    });
+    ValueFinder finder;
+    const bool read = ReadLines(fd, reader, finder);
     close(fd);
-    return read ? value : std::nullopt;
+    return read ? finder.value : std::nullopt;
+}
+
+std::optional<std::string> ProfileValueIn(
+    std::string_view contents, std::string_view section, std::string_view key)
+{
+    LineReader reader(section, key);
+    ValueFinder finder;
+    if (reader.Feed(contents, finder))
+        reader.Finish(finder);
+    return finder.value;
 }
 
 std::string WithProfileValue(

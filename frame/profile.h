@@ -28,6 +28,10 @@ namespace zentorix {
 std::optional<std::string> ReadProfileValue(
     const std::string& file, std::string_view section, std::string_view key);
 
+// The key's value in a file's contents, by the same rules (no file access).
+std::optional<std::string> ProfileValueIn(
+    std::string_view contents, std::string_view section, std::string_view key);
+
 // The file's new contents with the key set (pure: no file access).
 std::string WithProfileValue(
     std::string_view contents, std::string_view section, std::string_view key, std::string_view value);
