@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -426,6 +427,29 @@ TEST_F(SettingsRecord, HostileFiles)
             EXPECT_EQ(record.bChinese, c.chinese);
         }
         EXPECT_TRUE(ReadFile(IniPath()) == (c.after.empty() ? c.contents : c.after));
+    }
+}
+
+// A save killed part-way leaves the old file whole and no temporary file.
+TEST(ProfileWrite, KilledSaveLeavesNothing)
+{
+    TempFolder folder;
+    const std::string ini = folder.Path("z.ini");
+    const std::string before = "[Big]\nx=" + std::string(64 << 20, 'z') + "\n[Setting]\nbChinese=1\n";
+    for (const int delay : {0, 2000, 20000, 80000}) {
+        SCOPED_TRACE(delay);
+        WriteFile(ini, before);
+        const pid_t child = fork();
+        if (child == 0) {
+            WriteProfileValue(ini, "Setting", "bChinese", "00");
+            _exit(0);
+        }
+        usleep(static_cast<useconds_t>(delay));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const std::string after = ReadFile(ini);
+        EXPECT_TRUE(after == before || after == WithProfileValue(before, "Setting", "bChinese", "00"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1) << "a file was left";
     }
 }
 
