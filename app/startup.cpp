@@ -47,7 +47,8 @@ void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
     if (type != QtFatalMsg)
         return;
     const char* display = std::getenv("DISPLAY");
-    std::fprintf(stderr, "zentorix: no display could be opened (DISPLAY=%s)\n", display != nullptr ? display : "");
+    std::fprintf(
+        stderr, "zentorix: no display could be opened (DISPLAY=%s)\n", display != nullptr ? display : "");
     std::_Exit(1);
 }
 
@@ -76,8 +77,7 @@ void CloseOnSignals(QWidget* mainWindow)
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, mainWindow);
     QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow, notifier] {
         char byte;
-        while (read(signalPipe[0], &byte, 1) > 0) {
-        }
+        while (read(signalPipe[0], &byte, 1) > 0) { }
         notifier->setEnabled(false);
         // An open box or dialog closes first, as its Escape would close it.
         for (int open = 0; open < 10 && QApplication::activeModalWidget() != nullptr; ++open)

@@ -2,6 +2,7 @@
 // value written, and only the key's own line changed (or nothing, when the
 // key was added).
 #include "frame/profile.h"
+#include "frame/tests/profile_check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -15,14 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string after = WithProfileValue(contents, "Setting", "bChinese", value);
     if (ProfileValueIn(after, "Setting", "bChinese") != value)
         std::abort();
-    std::size_t prefix = 0;
-    while (prefix < contents.size() && prefix < after.size() && contents[prefix] == after[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < contents.size() - prefix && suffix < after.size() - prefix
-        && contents[contents.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    if (contents.substr(prefix, contents.size() - prefix - suffix).find('\n') != std::string::npos)
-        std::abort();  // more than one line changed
+    if (!test::AtMostOneLineChanged(contents, after))
+        std::abort();
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "frame/inidatas.h"
 #include "frame/inifile.h"
 #include "frame/profile.h"
+#include "profile_check.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -76,15 +77,7 @@ TEST(WithProfileValue, WriteThenReadAnyFile)
         SCOPED_TRACE(::testing::PrintToString(contents));
         WriteFile(path, after);
         ASSERT_EQ(ReadProfileValue(path, "Setting", "bChinese"), value) << ::testing::PrintToString(after);
-        std::size_t prefix = 0;
-        while (prefix < contents.size() && prefix < after.size() && contents[prefix] == after[prefix])
-            ++prefix;
-        std::size_t suffix = 0;
-        while (suffix < contents.size() - prefix && suffix < after.size() - prefix
-            && contents[contents.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-            ++suffix;
-        const std::string removed = contents.substr(prefix, contents.size() - prefix - suffix);
-        ASSERT_EQ(removed.find_first_of("\n"), std::string::npos) << "more than one line changed";
+        ASSERT_TRUE(test::AtMostOneLineChanged(contents, after)) << ::testing::PrintToString(after);
     }
 }
 
@@ -449,7 +442,8 @@ TEST(ProfileWrite, KilledSaveLeavesNothing)
         waitpid(child, nullptr, 0);
         const std::string after = ReadFile(ini);
         EXPECT_TRUE(after == before || after == WithProfileValue(before, "Setting", "bChinese", "00"));
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1) << "a file was left";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1)
+            << "a file was left";
     }
 }
 
