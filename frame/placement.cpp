@@ -19,13 +19,29 @@ namespace {
 // seen; a window about to be mapped is placed with it.
 std::optional<QMargins> knownFrame;
 
+// The frame's width on each side: as the window has it, else as the program's
+// earlier windows had it, else none yet.
+QMargins FrameOf(const QWidget* window)
+{
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    if (frame != client) {
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom());
+    }
+    return knownFrame.value_or(QMargins());
+}
+
+// Places the window's client area so that its frame is centred. The client's
+// own position is given, not the frame's: a frame position leaves the window
+// manager a gravity to apply, and an answer to an earlier request can then put
+// the window one title bar off.
 void MoveToCentre(QWidget* window, const QScreen* screen)
 {
-    QRect frame = window->frameGeometry();
-    if (frame == window->geometry() && knownFrame)
-        frame = frame.marginsAdded(*knownFrame);
+    const QMargins margins = FrameOf(window);
+    QRect frame = window->geometry().marginsAdded(margins);
     frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    window->setGeometry(QRect(frame.topLeft() + QPoint(margins.left(), margins.top()), window->size()));
 }
 
 bool IsCentred(const QWidget* window, const QScreen* screen)
@@ -66,10 +82,7 @@ protected:
             || event->type() == QEvent::Paint;
         if (placed && shown_.isValid() && window_->isVisible()
             && window_->frameGeometry() != window_->geometry()) {
-            const QRect frame = window_->frameGeometry();
-            const QRect client = window_->geometry();
-            knownFrame = QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                frame.right() - client.right(), frame.bottom() - client.bottom());
+            knownFrame = FrameOf(window_);
             settled_.start();  // again: wait until the moves have stopped
         }
         return false;
