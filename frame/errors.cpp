@@ -106,7 +106,7 @@ QSizeF LaidOutSize(const QString& text, const QFont& font, int width)
 // the box's label: a run without blanks wraps anywhere (nothing is inserted),
 // a text taller than a third of the screen scrolls (nothing is left out), and
 // a selection copies the text itself.
-QPlainTextEdit* MessageArea(const QString& text, QWidget* box)
+QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
 {
     auto* area = new QPlainTextEdit(box);
     area->setObjectName(QStringLiteral("MessageText"));
@@ -118,12 +118,12 @@ QPlainTextEdit* MessageArea(const QString& text, QWidget* box)
     // a very long text wraps anywhere.
     constexpr qsizetype kMeasured = 4000;
     area->setWordWrapMode(
-        text.size() <= kMeasured ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WrapAnywhere);
+        lines.size() <= kMeasured ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WrapAnywhere);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette palette = area->palette();
     palette.setBrush(QPalette::Base, palette.window());
     area->setPalette(palette);
-    area->setPlainText(LinesOf(text));
+    area->setPlainText(lines);
 
     // As wide as the longest line, within limits; as tall as the wrapped text,
     // up to a third of the screen. Very long texts take the largest size
@@ -133,8 +133,8 @@ QPlainTextEdit* MessageArea(const QString& text, QWidget* box)
     const int maxWidth = std::min(560, screen.width() / 2);
     const int maxHeight = screen.height() / 3;
     QSize size(maxWidth, maxHeight);
-    if (text.size() <= kMeasured) {
-        const QSizeF laidOut = LaidOutSize(LinesOf(text), area->font(), maxWidth - margin);
+    if (lines.size() <= kMeasured) {
+        const QSizeF laidOut = LaidOutSize(lines, area->font(), maxWidth - margin);
         size = QSize(std::max(200, static_cast<int>(std::ceil(laidOut.width())) + margin),
             std::min(maxHeight, static_cast<int>(std::ceil(laidOut.height())) + margin));
     }
@@ -158,7 +158,8 @@ public:
         setWindowModality(Qt::ApplicationModal);
         // The text area takes the label's place in the box's layout.
         QLabel* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        QPlainTextEdit* area = MessageArea(text, this);
+        const QString lines = LinesOf(text);
+        QPlainTextEdit* area = MessageArea(lines, this);
         QLayoutItem* replaced
             = label != nullptr && layout() != nullptr ? layout()->replaceWidget(label, area) : nullptr;
         if (replaced != nullptr) {
@@ -166,7 +167,7 @@ public:
             label->hide();
         } else {
             delete area;  // a Qt whose box is built otherwise: its own label
-            setText(LinesOf(text));
+            setText(lines);
         }
     }
 

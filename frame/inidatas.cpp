@@ -47,14 +47,6 @@ std::string ConfigFile()
     return (folder == "/" ? "" : folder) + "/zentorix/zentorix.ini";
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Creates each missing folder on the way to `file`, private to this user.
 // Failures are left to the write that follows, which reports the file.
 void MakeFoldersFor(const std::string& file)

@@ -23,4 +23,12 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension, 
     return std::string(path).append(extension);
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace zentorix

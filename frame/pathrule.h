@@ -15,4 +15,8 @@ namespace zentorix {
 std::string ReplaceExtension(
     std::string_view path, std::string_view extension, CodePage page = ProcessCharset().page);
 
+// The folder that holds `path`: what comes before its last "/" ("/" for a
+// file in the root, "." for a bare name).
+std::string FolderOf(const std::string& path);
+
 }  // namespace zentorix

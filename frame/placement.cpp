@@ -26,8 +26,8 @@ QMargins FrameOf(const QWidget* window)
     const QRect frame = window->frameGeometry();
     const QRect client = window->geometry();
     if (frame != client) {
-        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-            frame.bottom() - client.bottom());
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom());
     }
     return knownFrame.value_or(QMargins());
 }

@@ -1,5 +1,7 @@
 #include "profile.h"
 
+#include "pathrule.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -107,7 +109,6 @@ public:
         EndLine(emit);
     }
 
-    std::uint64_t Size() const { return offset_; }
     char LastByte() const { return last_; }
 
 private:
@@ -306,21 +307,13 @@ template <typename Emit> bool ReadLines(int fd, LineReader& reader, Emit&& emit)
     return true;
 }
 
-std::string DirectoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // In a sticky, world-writable folder (/tmp) a link is followed only when it
 // belongs to the follower or to the folder's owner, as the kernel's
 // protected_symlinks rule has it: another user's link must not steer a write.
 bool MayFollow(const std::string& path, const struct stat& link)
 {
     struct stat folder;
-    if (stat(DirectoryOf(path).c_str(), &folder) != 0)
+    if (stat(FolderOf(path).c_str(), &folder) != 0)
         return false;
     const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
     return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
@@ -343,7 +336,7 @@ std::optional<std::string> ResolveLinks(std::string path)
         if (length <= 0 || static_cast<std::size_t>(length) >= link.size())
             return std::nullopt;
         std::string target(link.data(), static_cast<std::size_t>(length));
-        path = target.front() == '/' ? target : DirectoryOf(path) + "/" + target;
+        path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
     }
     return std::nullopt;
 }
@@ -478,7 +471,7 @@ enum class Replaced { kDone, kOwnerCannotPass, kFailed };
 Replaced ReplaceFile(
     const std::string& target, int old, const struct stat* status, std::uint64_t size, const Edit& edit)
 {
-    const std::string folder = DirectoryOf(target);
+    const std::string folder = FolderOf(target);
     std::string name;
     const int fd = OpenTemporary(folder, name);
     if (fd < 0)
@@ -630,7 +623,7 @@ bool WriteProfileValue(
         close(old);
         return true;  // the file already says so: rewriting it would change no byte
     }
-    const std::string folder = DirectoryOf(*target);
+    const std::string folder = FolderOf(*target);
     const bool folderWritable = faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 
     // Replacing is atomic, but the new file is this user's: only where the old
