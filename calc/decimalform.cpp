@@ -38,16 +38,64 @@ long double RoundToWhole(long double y)
     return y;
 }
 
-// Writes the decimal digits of `n` (not 0) and a NUL; returns the digit count.
-int WriteDigits(std::uint64_t n, char* out)
+// The whole number nearest to `y` (ties to even), which must lie below 2^63:
+// one rounding store, which neither the cast (it switches the control word to
+// truncation and back) nor frndint followed by the cast can match for speed.
+std::uint64_t RoundToUint64(long double y)
 {
-    char reversed[20];
-    int count = 0;
-    for (; n != 0; n /= 10)
-        reversed[count++] = static_cast<char>('0' + n % 10);
-    std::reverse_copy(reversed, reversed + count, out);
-    out[count] = '\0';
-    return count;
+    std::int64_t whole;
+    asm("fistpll %0" : "=m"(whole) : "t"(y) : "st");
+    return static_cast<std::uint64_t>(whole);
+}
+
+constexpr char kDigitPairs[]
+    = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+
+// The eight digits of `n` (below 10^8) as characters in one word, the first
+// in the lowest byte. Built in a register: eight bytes read back from four
+// two-byte stores would wait for the stores to complete.
+std::uint64_t EightDigitChars(std::uint32_t n)
+{
+    std::uint64_t word = 0;
+    for (int shift = 48; shift >= 0; shift -= 16) {
+        std::uint16_t pair;
+        std::memcpy(&pair, kDigitPairs + 2 * (n % 100), 2);
+        word |= static_cast<std::uint64_t>(pair) << shift;
+        n /= 100;
+    }
+    return word;
+}
+
+// How many "0" characters end the eight in `word`.
+int TrailingZeroChars(std::uint64_t word)
+{
+    word ^= 0x3030303030303030;  // "0" bytes become 0; the last character is the top byte
+    return word == 0 ? 8 : std::countl_zero(word) / 8;
+}
+
+// Writes the `count` digits of `n` (below 10^count, at most 10^17), then drops
+// the trailing zeros; returns how many digits are left. The two halves of
+// eight digits are independent, so their divisions overlap.
+int WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
+{
+    const std::uint64_t rest = n % kPow10[16];
+    const std::uint64_t high = EightDigitChars(static_cast<std::uint32_t>(rest / kPow10[8]));
+    const std::uint64_t low = EightDigitChars(static_cast<std::uint32_t>(rest % kPow10[8]));
+    char all[17];
+    all[0] = static_cast<char>('0' + n / kPow10[16]);
+    std::memcpy(all + 1, &high, 8);
+    std::memcpy(all + 9, &low, 8);
+    int zeros = TrailingZeroChars(low);
+    if (zeros == 8)
+        zeros += TrailingZeroChars(high);
+    if (zeros == 16 && all[0] == '0')
+        zeros = 17;
+    const int kept = std::max(count - zeros, 0);
+    std::memcpy(out, all + 17 - count, static_cast<std::size_t>(kept));
+    out[kept] = '\0';
+    return kept;
 }
 
 }  // namespace
@@ -90,34 +138,41 @@ DecimalForm ToDecimalForm(long double value, int precision)
     // Steps 4-5: scale to an 18-digit whole number. The estimate can be one
     // too low (Y reaches 10^18) or, for some tiny doubles, one too high
     // (Y stays below 10^17); either is corrected once.
-    long double y = RoundToWhole(ScaleByPowerOfTen(negative ? -value : value, 18 - exponent));
-    if (y >= 1e18L) {
-        y = RoundToWhole(y / 10.0L);
-        ++exponent;
-    } else if (y < 1e17L) {
-        y *= 10.0L;  // exact: a whole number below 10^17
-        --exponent;
+    long double y = ScaleByPowerOfTen(negative ? -value : value, 18 - exponent);
+    std::uint64_t digits18;
+    if (y >= 1e17L && y < 1e18L - 1) {
+        digits18 = RoundToUint64(y);  // the usual case: rounding cannot reach either bound
+    } else {
+        y = RoundToWhole(y);
+        if (y >= 1e18L) {
+            y = RoundToWhole(y / 10.0L);
+            ++exponent;
+        } else if (y < 1e17L) {
+            y *= 10.0L;  // exact: a whole number below 10^17
+            --exponent;
+        }
+        digits18 = RoundToUint64(y);
     }
-    const auto digits18 = static_cast<std::uint64_t>(y);
 
     // Step 7: keep `precision` digits, deciding on the next one alone.
-    std::uint64_t kept = digits18 / kPow10[17 - precision];
+    std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];
     const unsigned decider = static_cast<unsigned>(kept % 10);
     kept /= 10;
     if (decider >= 5)
         ++kept;
     if (kept == kPow10[precision]) {  // the carry ran past the first digit
-        kept = 1;
+        kept = kPow10[precision - 1];
         ++exponent;
     }
-    while (kept != 0 && kept % 10 == 0)
-        kept /= 10;
 
     form.DecimalExponent = static_cast<std::int16_t>(exponent);
     if (kept == 0)
         return form;
     form.IsNegative = negative;
-    WriteDigits(kept, form.DigitChars);
+    int count = precision;
+    while (count > 1 && kept < kPow10[count - 1])  // never, once Y has 18 digits
+        --count;
+    WriteDigitsWithoutTrailingZeros(kept, count, form.DigitChars);
     return form;
 }
 

@@ -35,23 +35,22 @@ void RaiseFloatingPointFault(std::uint16_t status)
 // Each operation is one asm block, so that the flag clearing, the operation,
 // the store to double and the flag test can be neither reordered nor folded.
 // "fop %st(1), %st" computes st = st op st(1): the left operand is loaded last.
-#define ZENTORIX_CHECKED_OP(Name, Instruction)                           \
-    double Name(long double left, long double right)                     \
-    {                                                                    \
-        double result;                                                   \
-        std::uint16_t status;                                            \
-        asm volatile("fnclex\n\t"                                        \
-                     "fldt %[right]\n\t"                                 \
-                     "fldt %[left]\n\t" Instruction " %%st(1), %%st\n\t" \
-                     "fstpl %[result]\n\t"                               \
-                     "fstp %%st(0)\n\t"                                  \
-                     "fnstsw %[status]"                                  \
-                     : [result] "=m"(result), [status] "=am"(status)     \
-                     : [left] "m"(left), [right] "m"(right)              \
-                     : "st", "st(1)");                                   \
-        if (status & kFaultFlags)                                        \
-            RaiseFloatingPointFault(status);                             \
-        return result;                                                   \
+#define ZENTORIX_CHECKED_OP(Name, Instruction)                                                      \
+    double Name(long double left, long double right)                                                \
+    {                                                                                               \
+        double result;                                                                              \
+        std::uint16_t status;                                                                       \
+        asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[right]\n\t"                                 \
+                                                "fldt %[left]\n\t" Instruction " %%st(1), %%st\n\t" \
+                                                "fstpl %[result]\n\t"                               \
+                                                "fstp %%st(0)\n\t"                                  \
+                                                "fnstsw %%ax"                                       \
+                     : [result] "=m"(result), "=a"(status)                                          \
+                     : [left] "m"(left), [right] "m"(right)                                         \
+                     : "st", "st(1)");                                                              \
+        if (status & kFaultFlags)                                                                   \
+            RaiseFloatingPointFault(status);                                                        \
+        return result;                                                                              \
     }
 
 ZENTORIX_CHECKED_OP(CheckedDivide, "fdiv")
@@ -64,17 +63,16 @@ double CheckedAddReciprocal(long double sum, long double value)
 {
     double result;
     std::uint16_t status;
-    asm volatile("fnclex\n\t"
-                 "fldt %[value]\n\t"
-                 "fld1\n\t"
-                 "fdiv %%st(1), %%st\n\t"
-                 "fldt %[sum]\n\t"
-                 "fadd %%st(1), %%st\n\t"
-                 "fstpl %[result]\n\t"
-                 "fstp %%st(0)\n\t"
-                 "fstp %%st(0)\n\t"
-                 "fnstsw %[status]"
-                 : [result] "=m"(result), [status] "=am"(status)
+    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[value]\n\t"
+                                            "fld1\n\t"
+                                            "fdiv %%st(1), %%st\n\t"
+                                            "fldt %[sum]\n\t"
+                                            "fadd %%st(1), %%st\n\t"
+                                            "fstpl %[result]\n\t"
+                                            "fstp %%st(0)\n\t"
+                                            "fstp %%st(0)\n\t"
+                                            "fnstsw %%ax"
+                 : [result] "=m"(result), "=a"(status)
                  : [sum] "m"(sum), [value] "m"(value)
                  : "st", "st(1)", "st(2)");
     if (status & kFaultFlags)
@@ -86,11 +84,10 @@ double CheckedStore(long double value)
 {
     double result;
     std::uint16_t status;
-    asm volatile("fnclex\n\t"
-                 "fldt %[value]\n\t"
-                 "fstpl %[result]\n\t"
-                 "fnstsw %[status]"
-                 : [result] "=m"(result), [status] "=am"(status)
+    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[value]\n\t"
+                                            "fstpl %[result]\n\t"
+                                            "fnstsw %%ax"
+                 : [result] "=m"(result), "=a"(status)
                  : [value] "m"(value)
                  : "st");
     if (status & kFaultFlags)

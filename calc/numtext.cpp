@@ -5,6 +5,7 @@
 #include "fpu.h"
 #include "scale.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <langinfo.h>
@@ -52,60 +53,111 @@ char* WriteExponent(int exponent, char* out)
     return out;
 }
 
+// How many digits come before the NUL among the first 16 characters.
+int DigitCount(const char* digits)
+{
+    // A digit ("0" to "9") has bit 4 set, the NUL has not.
+    constexpr std::uint64_t kBit4 = 0x1010101010101010;
+    std::uint64_t word;
+    std::memcpy(&word, digits, 8);
+    if ((~word & kBit4) != 0)
+        return std::countr_zero(~word & kBit4) / 8;
+    std::memcpy(&word, digits + 8, 8);
+    return 8 + std::countr_zero(~word & kBit4) / 8;
+}
+
+// Writes `text` (at most 4 characters) at the start of `out`; returns its length.
+template <std::size_t Size> std::size_t WriteWord(const char (&text)[Size], RealChars& out)
+{
+    static_assert(Size <= 5);
+    std::memcpy(out.data(), text, Size);
+    return Size - 1;
+}
+
 }  // namespace
 
-std::string RealToText(long double value)
+std::size_t RealToChars(long double value, RealChars& chars)
 {
     const char mark = DecimalMark;
     const DecimalForm form = ToDecimalForm(value, 15);
     if (form.DecimalExponent == kInfinityExponent)
-        return form.IsNegative ? "-INF" : "INF";
+        return form.IsNegative ? WriteWord("-INF", chars) : WriteWord("INF", chars);
     if (form.DecimalExponent == kNaNExponent)
-        return "NAN";
+        return WriteWord("NAN", chars);
 
-    const char* digits = form.DigitChars;
-    const int count = static_cast<int>(std::strlen(digits));
+    // The digits (at most 15) with room behind them, so that every copy below
+    // is of a fixed 16 bytes wherever it starts: the bytes a copy puts beyond
+    // the text's end are overwritten or left behind it. `chars` has room.
+    char digits[32] = {};
+    std::memcpy(digits, form.DigitChars, 16);
+    const int count = DigitCount(digits);
     if (count == 0)
-        return "0";  // zero of either sign
+        return WriteWord("0", chars);  // zero of either sign
 
-    char buffer[64];
-    char* out = buffer;
+    char* out = chars.data();
     if (form.IsNegative)
         *out++ = '-';
     const int exponent = form.DecimalExponent;
     if (exponent > 15 || exponent < -3) {
-        *out++ = digits[0];
-        if (count > 1) {
-            *out++ = mark;
-            out = std::copy(digits + 1, digits + count, out);
-        }
+        out[0] = digits[0];
+        out[1] = mark;
+        std::memcpy(out + 2, digits + 1, 16);
+        out += count > 1 ? count + 1 : 1;
         *out++ = 'E';
         out = WriteExponent(exponent - 1, out);
     } else if (exponent > 0) {
-        const int whole = std::min(exponent, count);
-        out = std::copy(digits, digits + whole, out);
-        out = std::fill_n(out, exponent - whole, '0');
+        std::memcpy(out, digits, 16);
+        std::memset(out + count, '0', 16);  // up to the decimal point, when count < exponent
         if (count > exponent) {
-            *out++ = mark;
-            out = std::copy(digits + exponent, digits + count, out);
+            out[exponent] = mark;
+            std::memcpy(out + exponent + 1, digits + exponent, 16);
+            out += count + 1;
+        } else {
+            out += exponent;
         }
     } else {
-        *out++ = '0';
-        *out++ = mark;
-        out = std::fill_n(out, -exponent, '0');
-        out = std::copy(digits, digits + count, out);
+        out[0] = '0';
+        out[1] = mark;
+        std::memset(out + 2, '0', 4);
+        out += 2 - exponent;
+        std::memcpy(out, digits, 16);
+        out += count;
     }
-    return std::string(buffer, out);
+    return static_cast<std::size_t>(out - chars.data());
+}
+
+std::string RealToText(long double value)
+{
+    RealChars chars;
+    return std::string(chars.data(), RealToChars(value, chars));
 }
 
 // ---------------------------------------------------------------------------
 // TextToReal
+//
+// The steps of the reading, each a helper that advances `p` over what it
+// reads. Only the significand is accumulated in extended arithmetic; the
+// exponent is a whole number, and the scaling is one call at the end.
 
 namespace {
 
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+void SkipBlanks(const char*& p, const char* end)
+{
+    while (p != end && *p == ' ')
+        ++p;
+}
+
+// True after a "-"; a "+" is skipped too.
+bool ReadSign(const char*& p, const char* end)
+{
+    if (p == end || (*p != '+' && *p != '-'))
+        return false;
+    return *p++ == '-';
 }
 
 // A = A × 10 + digit, each step rounded to extended. While A fits in 64 bits
@@ -115,18 +167,27 @@ class Accumulator {
 public:
     explicit Accumulator(long double zero) : extended_(zero) { }
 
-    void Take(unsigned digit)
+    // Takes every digit at `p`; returns where they end. The loops work on
+    // local copies, which stay in registers.
+    const char* TakeDigits(const char* p, const char* end)
     {
         if (exact_) {
-            if (whole_ <= kWholeLimit) {
-                whole_ = whole_ * 10 + digit;
-                return;
-            }
-            extended_ += static_cast<long double>(whole_);
+            std::uint64_t whole = whole_;
+            for (; p != end && IsDigit(*p) && whole <= kWholeLimit; ++p)
+                whole = whole * 10 + static_cast<unsigned>(*p - '0');
+            whole_ = whole;
+            if (p == end || !IsDigit(*p))
+                return p;
+            extended_ += static_cast<long double>(whole);
             exact_ = false;
         }
-        extended_ *= 10;
-        extended_ += static_cast<long double>(digit);
+        long double extended = extended_;
+        for (; p != end && IsDigit(*p); ++p) {
+            extended *= 10;
+            extended += static_cast<long double>(static_cast<unsigned>(*p - '0'));
+        }
+        extended_ = extended;
+        return p;
     }
 
     long double Value() const { return exact_ ? extended_ + static_cast<long double>(whole_) : extended_; }
@@ -134,9 +195,45 @@ public:
 private:
     static constexpr std::uint64_t kWholeLimit = (UINT64_MAX - 9) / 10;
     std::uint64_t whole_ = 0;
-    long double extended_;  // starts as the zero that cleared the flags
+    long double extended_;  // starts as the zero that follows the flag check
     bool exact_ = true;
 };
+
+// "E" or "e", a sign and digits, read up to and including the digit that
+// makes the exponent reach 500: a longer exponent leaves a digit unread, so
+// the text fails at its end. No "E" gives 0; an "E" without digits gives 0.
+int ReadExponent(const char*& p, const char* end)
+{
+    if (p == end || (*p != 'E' && *p != 'e'))
+        return 0;
+    ++p;
+    const bool negative = ReadSign(p, end);
+    int digits = 0;
+    while (p != end && IsDigit(*p)) {
+        digits = digits * 10 + (*p++ - '0');
+        if (digits >= 500)
+            break;
+    }
+    return negative ? -digits : digits;
+}
+
+// Clears stale fault flags, so that only this call's conditions are tested at
+// its end, and gives the accumulator's starting zero from the same asm block,
+// so that no arithmetic can move ahead of the clearing.
+long double ClearFaultFlagsThenZero()
+{
+    long double zero;
+    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldz" : "=t"(zero) : : "ax");
+    return zero;
+}
+
+// The status word once `value` has been computed.
+std::uint16_t StatusAfter(long double value)
+{
+    std::uint16_t status;
+    asm volatile("fnstsw %0" : "=a"(status) : "f"(value));
+    return status;
+}
 
 [[noreturn]] void FailConversion(std::string_view text)
 {
@@ -154,60 +251,26 @@ private:
 long double TextToReal(std::string_view text)
 {
     const char mark = DecimalMark;
-    // The accumulator starts from this zero, so no arithmetic can be moved
-    // ahead of the flag clearing. Every condition stays masked throughout.
-    long double zero;
-    asm volatile("fnclex\n\t"
-                 "fldz"
-                 : "=t"(zero));
+    Accumulator accumulator(ClearFaultFlagsThenZero());
 
     const char* p = text.data();
     const char* const end = p + text.size();
-    while (p != end && *p == ' ')
-        ++p;
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-
-    Accumulator accumulator(zero);
-    bool consumed = false;
-    for (; p != end && IsDigit(*p); ++p) {
-        accumulator.Take(static_cast<unsigned>(*p - '0'));
-        consumed = true;
-    }
+    SkipBlanks(p, end);
+    const bool negative = ReadSign(p, end);
+    const char* const digits = p;
+    p = accumulator.TakeDigits(p, end);
+    bool consumed = p != digits;
     std::int64_t fractionDigits = 0;
     if (p != end && *p == mark) {
+        const char* const fraction = ++p;
         consumed = true;
-        for (++p; p != end && IsDigit(*p); ++p) {
-            accumulator.Take(static_cast<unsigned>(*p - '0'));
-            ++fractionDigits;
-        }
+        p = accumulator.TakeDigits(p, end);
+        fractionDigits = p - fraction;
     }
     if (!consumed)
         FailConversion(text);
-
-    std::int64_t exponent = 0;
-    if (p != end && (*p == 'E' || *p == 'e')) {
-        ++p;
-        bool negativeExponent = false;
-        if (p != end && (*p == '+' || *p == '-')) {
-            negativeExponent = *p == '-';
-            ++p;
-        }
-        // Digits stop right after the one that makes the exponent reach 500:
-        // a longer exponent leaves a digit unread and so fails below.
-        int digits = 0;
-        while (p != end && IsDigit(*p)) {
-            digits = digits * 10 + (*p++ - '0');
-            if (digits >= 500)
-                break;
-        }
-        exponent = negativeExponent ? -digits : digits;
-    }
-    while (p != end && *p == ' ')
-        ++p;
+    const int exponent = ReadExponent(p, end);
+    SkipBlanks(p, end);
     if (p != end)
         FailConversion(text);
 
@@ -215,13 +278,12 @@ long double TextToReal(std::string_view text)
     if (negative)
         value = -value;
 
-    std::uint16_t status;
-    asm volatile("fnstsw %0\n\t"
-                 "fnclex"
-                 : "=a"(status)
-                 : "f"(value));
-    if (status & (kInvalidFlag | kOverflowFlag))
-        FailConversion(text);
+    const std::uint16_t status = StatusAfter(value);
+    if (status & kFaultFlags) [[unlikely]] {
+        if (status & (kInvalidFlag | kOverflowFlag))
+            FailConversion(text);
+        asm volatile("fnclex");
+    }
     return value;
 }
 

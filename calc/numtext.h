@@ -2,6 +2,8 @@
 // list lines. All work on 8-bit text and use the one process-wide DecimalMark.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,14 @@ void RefreshDecimalMark() noexcept;
 // decimal exponents -3 to 15, scientific ("1.5E-7") outside; "INF", "-INF",
 // "NAN". Never fails.
 std::string RealToText(long double value);
+
+// Room for any text RealToText makes (at most 22 characters) and for the
+// fixed-size copies that build it.
+using RealChars = std::array<char, 40>;
+
+// RealToText without allocating, for callers that show many numbers: the
+// text is written at the start of `chars`; returns its length.
+std::size_t RealToChars(long double value, RealChars& chars);
 
 // The extended value a text denotes: blanks (code 32) around it, a sign, digits
 // with at most one DecimalMark, an optional exponent. Raises EConvertError
