@@ -31,16 +31,9 @@ constexpr std::uint64_t kPow10[] = {
     1000000000000000000ULL,
 };
 
-// Round to a whole number in the current rounding mode (nearest, ties to even).
-long double RoundToWhole(long double y)
-{
-    asm("frndint" : "+t"(y));
-    return y;
-}
-
 // The whole number nearest to `y` (ties to even), which must lie below 2^63:
-// one rounding store, which neither the cast (it switches the control word to
-// truncation and back) nor frndint followed by the cast can match for speed.
+// one rounding store, faster than frndint and far faster than the cast, which
+// switches the control word to truncation and back.
 std::uint64_t RoundToUint64(long double y)
 {
     std::int64_t whole;
@@ -75,27 +68,45 @@ int TrailingZeroChars(std::uint64_t word)
     return word == 0 ? 8 : std::countl_zero(word) / 8;
 }
 
-// Writes the `count` digits of `n` (below 10^count, at most 10^17), then drops
-// the trailing zeros; returns how many digits are left. The two halves of
-// eight digits are independent, so their divisions overlap.
-int WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
+// `word` with only its first `count` characters (0 to 8); the others become NUL.
+std::uint64_t FirstChars(std::uint64_t word, int count)
+{
+    return count >= 8 ? word : word & ((std::uint64_t{1} << (8 * count)) - 1);
+}
+
+// Writes the `count` digits of `n` (below 10^count, count at most 17) without
+// their trailing zeros at `out`, whose bytes from the 17th on are NUL.
+//
+// The digits are built as two words of eight characters whose divisions
+// overlap, shifted to drop the leading zeros, masked to drop the trailing
+// ones, and stored whole: reading them back as words then takes the stored
+// value at once, where a read over several narrow stores waits for them all.
+void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
 {
     const std::uint64_t rest = n % kPow10[16];
-    const std::uint64_t high = EightDigitChars(static_cast<std::uint32_t>(rest / kPow10[8]));
-    const std::uint64_t low = EightDigitChars(static_cast<std::uint32_t>(rest % kPow10[8]));
-    char all[17];
-    all[0] = static_cast<char>('0' + n / kPow10[16]);
-    std::memcpy(all + 1, &high, 8);
-    std::memcpy(all + 9, &low, 8);
-    int zeros = TrailingZeroChars(low);
+    std::uint64_t first = EightDigitChars(static_cast<std::uint32_t>(rest / kPow10[8]));
+    std::uint64_t second = EightDigitChars(static_cast<std::uint32_t>(rest % kPow10[8]));
+    int zeros = TrailingZeroChars(second);
     if (zeros == 8)
-        zeros += TrailingZeroChars(high);
-    if (zeros == 16 && all[0] == '0')
-        zeros = 17;
-    const int kept = std::max(count - zeros, 0);
-    std::memcpy(out, all + 17 - count, static_cast<std::size_t>(kept));
-    out[kept] = '\0';
-    return kept;
+        zeros += TrailingZeroChars(first);
+    if (count == 17) {  // a seventeenth digit goes in front of the sixteen
+        *out++ = static_cast<char>('0' + n / kPow10[16]);
+        count = 16;
+    }
+
+    const int dropped = 16 - count;  // leading "0" characters
+    if (dropped >= 8) {
+        first = second >> (8 * (dropped - 8));
+        second = 0;
+    } else if (dropped > 0) {
+        first = (first >> (8 * dropped)) | (second << (64 - 8 * dropped));
+        second >>= 8 * dropped;
+    }
+    const int left = std::max(count - zeros, 0);  // 0 only after a seventeenth digit
+    first = FirstChars(first, std::min(left, 8));
+    second = FirstChars(second, std::max(left - 8, 0));
+    std::memcpy(out, &first, 8);
+    std::memcpy(out + 8, &second, 8);
 }
 
 }  // namespace
@@ -138,20 +149,20 @@ DecimalForm ToDecimalForm(long double value, int precision)
     // Steps 4-5: scale to an 18-digit whole number. The estimate can be one
     // too low (Y reaches 10^18) or, for some tiny doubles, one too high
     // (Y stays below 10^17); either is corrected once.
-    long double y = ScaleByPowerOfTen(negative ? -value : value, 18 - exponent);
-    std::uint64_t digits18;
-    if (y >= 1e17L && y < 1e18L - 1) {
-        digits18 = RoundToUint64(y);  // the usual case: rounding cannot reach either bound
-    } else {
-        y = RoundToWhole(y);
-        if (y >= 1e18L) {
-            y = RoundToWhole(y / 10.0L);
-            ++exponent;
-        } else if (y < 1e17L) {
-            y *= 10.0L;  // exact: a whole number below 10^17
-            --exponent;
-        }
-        digits18 = RoundToUint64(y);
+    const long double y = ScaleByPowerOfTen(__builtin_fabsl(value), 18 - exponent);
+    // In whole numbers from here: Y < 2 × 10^18 < 2^63 rounds exactly as
+    // frndint would, and the extended quotient Y / 10 lies within 1/128 of
+    // the exact one, so rounding it to a whole number gives the exact
+    // quotient rounded to nearest, ties to even.
+    std::uint64_t digits18 = RoundToUint64(y);
+    if (digits18 >= kPow10[18]) {
+        const std::uint64_t quotient = digits18 / 10;
+        const std::uint64_t remainder = digits18 % 10;
+        digits18 = quotient + (remainder > 5 || (remainder == 5 && (quotient & 1) != 0));
+        ++exponent;
+    } else if (digits18 < kPow10[17]) {
+        digits18 *= 10;
+        --exponent;
     }
 
     // Step 7: keep `precision` digits, deciding on the next one alone.

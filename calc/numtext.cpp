@@ -53,17 +53,13 @@ char* WriteExponent(int exponent, char* out)
     return out;
 }
 
-// How many digits come before the NUL among the first 16 characters.
-int DigitCount(const char* digits)
+// How many of the characters in `word` come before the first NUL, when the
+// others are digits.
+int CharsBeforeNul(std::uint64_t word)
 {
-    // A digit ("0" to "9") has bit 4 set, the NUL has not.
-    constexpr std::uint64_t kBit4 = 0x1010101010101010;
-    std::uint64_t word;
-    std::memcpy(&word, digits, 8);
-    if ((~word & kBit4) != 0)
-        return std::countr_zero(~word & kBit4) / 8;
-    std::memcpy(&word, digits + 8, 8);
-    return 8 + std::countr_zero(~word & kBit4) / 8;
+    constexpr std::uint64_t kBit4 = 0x1010101010101010;  // set in "0" to "9", not in NUL
+    const std::uint64_t nuls = ~word & kBit4;
+    return nuls == 0 ? 8 : std::countr_zero(nuls) / 8;
 }
 
 // Writes `text` (at most 4 characters) at the start of `out`; returns its length.
@@ -88,9 +84,16 @@ std::size_t RealToChars(long double value, RealChars& chars)
     // The digits (at most 15) with room behind them, so that every copy below
     // is of a fixed 16 bytes wherever it starts: the bytes a copy puts beyond
     // the text's end are overwritten or left behind it. `chars` has room.
+    // The digits are read as the two words they were written as.
+    std::uint64_t first;
+    std::uint64_t second;
+    std::memcpy(&first, form.DigitChars, 8);
+    std::memcpy(&second, form.DigitChars + 8, 8);
+    asm("" : "+r"(first), "+r"(second));  // two loads, not one sixteen-byte load: see above
+    const int count = first >> 56 == 0 ? CharsBeforeNul(first) : 8 + CharsBeforeNul(second);
     char digits[32] = {};
-    std::memcpy(digits, form.DigitChars, 16);
-    const int count = DigitCount(digits);
+    std::memcpy(digits, &first, 8);
+    std::memcpy(digits + 8, &second, 8);
     if (count == 0)
         return WriteWord("0", chars);  // zero of either sign
 

@@ -1,6 +1,7 @@
 // RealToText of any 8-byte pattern: only digits, a sign, the decimal mark and
 // "E" (or INF/NAN), at most 22 characters, and TextToReal reads a finite one
-// back within a relative 1E-14.
+// back within a relative 1E-14. Of any 10-byte extended pattern after it: no
+// fault flag left behind.
 #include "calc/fpu.h"
 #include "calc/numtext.h"
 
@@ -19,6 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DecimalMark = size > 8 && (data[8] & 1) != 0 ? ',' : '.';
     double value;
     std::memcpy(&value, data, sizeof value);
+    if (size >= 19) {
+        long double extended = 0.0L;
+        std::memcpy(&extended, data + 9, 10);
+        RealToText(extended);
+        std::uint16_t status;
+        asm volatile("fnstsw %0" : "=am"(status));
+        if ((status & kFaultFlags) != 0)
+            std::abort();
+    }
     const std::string text = RealToText(value);
     if (!std::isfinite(value)) {
         if (text != "NAN" && text != "INF" && text != "-INF")
