@@ -11,6 +11,7 @@
 #include "frame/placement.h"
 #include "frame/shell.h"
 #include "frame/textcodec.h"
+#include "listbox.h"
 #include "pictures.h"
 #include "ui_UMain.h"
 #include "website.h"
@@ -230,9 +231,11 @@ QString TFrmMain::ListText() const
     return text;
 }
 
-// Reads the list afresh; an empty list leaves the result box as it is.
+// Reads the list afresh, a paste under way included; an empty list leaves
+// the result box as it is.
 void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
+    ui->Memo->FinishPaste();
     const std::vector<double> values = ReadEntries(ToSystemText(ListText()));
     if (!values.empty())
         result->setText(FromSystemText(RealToText(compute(values))));

@@ -2,6 +2,7 @@
 #include "calc/numtext.h"
 #include "tests/recorder.h"
 #include "ui/UMain.h"
+#include "ui/listbox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -285,6 +286,37 @@ TEST_F(MainWindow, TypedListIsReadAsTyped)
     Click("BtnComputeRs");
     EXPECT_EQ(Box("EditRs")->text(), "50");
     EXPECT_EQ(Box("EditRp")->text(), "8");
+}
+
+// A long paste goes in slices while the window answers, takes no typing
+// meanwhile, undoes as one step, and a click reads all of it.
+TEST_F(MainWindow, LongPasteArrivesWholeAndUndoesAsOneStep)
+{
+    auto* memo = window->findChild<TListBox*>("Memo");
+    QString pasted = "\n";
+    for (int i = 0; i < 120000; ++i)
+        pasted += "2\n";
+    pasted += QString(70000, '0') + "4";  // a long line: a slice of its own
+    QGuiApplication::clipboard()->setText(pasted);
+
+    for (const bool clickAtOnce : {true, false}) {
+        SCOPED_TRACE(clickAtOnce ? "computed at once" : "left to the event loop");
+        memo->setPlainText("1");
+        memo->moveCursor(QTextCursor::End);
+        memo->paste();
+        EXPECT_TRUE(memo->IsPasting());
+        QTest::keyClicks(memo, "9");
+        if (clickAtOnce) {
+            Click("BtnComputeRs");
+            EXPECT_EQ(Box("EditRs")->text(), "240005");
+        }
+        while (memo->IsPasting())
+            QCoreApplication::processEvents();
+        EXPECT_EQ(memo->toPlainText(), "1" + pasted);
+        EXPECT_FALSE(memo->isReadOnly());
+        memo->undo();
+        EXPECT_EQ(memo->toPlainText(), "1");
+    }
 }
 
 // The keyboard alone: focus starts on the page control's tabs; Tab and
