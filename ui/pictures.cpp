@@ -13,7 +13,8 @@ QIcon ProgramIcon()
 {
     LoadResources();
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    // The sizes compiled in: a window icon is never shown larger.
+    for (const int size : {16, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/zentorix/icons/zentorix-%1.png").arg(size), QSize(size, size));
     return icon;
 }
