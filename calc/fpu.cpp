@@ -32,67 +32,104 @@ void RaiseFloatingPointFault(std::uint16_t status)
     std::rethrow_exception(MapHardwareFault(record));
 }
 
-// Each operation is one asm block, so that the flag clearing, the operation,
-// the store to double and the flag test can be neither reordered nor folded.
+// Each operation is one asm block, so that the operation, the store to
+// double and the flag test can be neither reordered nor folded.
+//
+// The flags are read once, after the store. Clearing them first would cost
+// more than the operation (fnclex makes that read wait for it), so they are
+// cleared only when a fault flag is found set, which an earlier masked fault
+// may have left: the operation is then done again from clean flags, and its
+// own conditions decide. Its destination is written only when it succeeds.
+namespace {
+
+// `step(result, clear)` runs the operation, clearing the flags first when
+// `clear` is set, and gives the status word after the store.
+template <typename Step> double Checked(Step step)
+{
+    double result;
+    std::uint16_t status = step(result, false);
+    if (status & kFaultFlags) [[unlikely]] {
+        status = step(result, true);
+        if (status & kFaultFlags)
+            RaiseFloatingPointFault(status);
+    }
+    return result;
+}
+
+#define ZENTORIX_CLEAR_IF_ASKED    \
+    "testb %[clear], %[clear]\n\t" \
+    "jz 1f\n\t"                    \
+    "fnclex\n"                     \
+    "1:\n\t"
+
 // "fop %st(1), %st" computes st = st op st(1): the left operand is loaded last.
-#define ZENTORIX_CHECKED_OP(Name, Instruction)                                                      \
-    double Name(long double left, long double right)                                                \
-    {                                                                                               \
-        double result;                                                                              \
-        std::uint16_t status;                                                                       \
-        asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[right]\n\t"                                 \
-                                                "fldt %[left]\n\t" Instruction " %%st(1), %%st\n\t" \
-                                                "fstpl %[result]\n\t"                               \
-                                                "fstp %%st(0)\n\t"                                  \
-                                                "fnstsw %%ax"                                       \
-                     : [result] "=m"(result), "=a"(status)                                          \
-                     : [left] "m"(left), [right] "m"(right)                                         \
-                     : "st", "st(1)");                                                              \
-        if (status & kFaultFlags)                                                                   \
-            RaiseFloatingPointFault(status);                                                        \
-        return result;                                                                              \
+#define ZENTORIX_BINARY_STEP(Instruction)                                                        \
+    [&](double& result, bool clear) {                                                            \
+        std::uint16_t status;                                                                    \
+        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[right]\n\t"                                 \
+                                             "fldt %[left]\n\t" Instruction " %%st(1), %%st\n\t" \
+                                             "fstpl %[result]\n\t"                               \
+                                             "fstp %%st(0)\n\t"                                  \
+                                             "fnstsw %%ax"                                       \
+                     : [result] "=m"(result), "=a"(status)                                       \
+                     : [left] "m"(left), [right] "m"(right), [clear] "q"(clear)                  \
+                     : "st", "st(1)");                                                           \
+        return status;                                                                           \
     }
 
-ZENTORIX_CHECKED_OP(CheckedDivide, "fdiv")
-ZENTORIX_CHECKED_OP(CheckedMultiply, "fmul")
-ZENTORIX_CHECKED_OP(CheckedAdd, "fadd")
+}  // namespace
 
-#undef ZENTORIX_CHECKED_OP
+double CheckedDivide(long double left, long double right)
+{
+    return Checked(ZENTORIX_BINARY_STEP("fdiv"));
+}
+
+double CheckedMultiply(long double left, long double right)
+{
+    return Checked(ZENTORIX_BINARY_STEP("fmul"));
+}
+
+double CheckedAdd(long double left, long double right)
+{
+    return Checked(ZENTORIX_BINARY_STEP("fadd"));
+}
+
+#undef ZENTORIX_BINARY_STEP
 
 double CheckedAddReciprocal(long double sum, long double value)
 {
-    double result;
-    std::uint16_t status;
-    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[value]\n\t"
-                                            "fld1\n\t"
-                                            "fdiv %%st(1), %%st\n\t"
-                                            "fldt %[sum]\n\t"
-                                            "fadd %%st(1), %%st\n\t"
-                                            "fstpl %[result]\n\t"
-                                            "fstp %%st(0)\n\t"
-                                            "fstp %%st(0)\n\t"
-                                            "fnstsw %%ax"
-                 : [result] "=m"(result), "=a"(status)
-                 : [sum] "m"(sum), [value] "m"(value)
-                 : "st", "st(1)", "st(2)");
-    if (status & kFaultFlags)
-        RaiseFloatingPointFault(status);
-    return result;
+    return Checked([&](double& result, bool clear) {
+        std::uint16_t status;
+        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[value]\n\t"
+                                             "fld1\n\t"
+                                             "fdiv %%st(1), %%st\n\t"
+                                             "fldt %[sum]\n\t"
+                                             "fadd %%st(1), %%st\n\t"
+                                             "fstpl %[result]\n\t"
+                                             "fstp %%st(0)\n\t"
+                                             "fstp %%st(0)\n\t"
+                                             "fnstsw %%ax"
+                     : [result] "=m"(result), "=a"(status)
+                     : [sum] "m"(sum), [value] "m"(value), [clear] "q"(clear)
+                     : "st", "st(1)", "st(2)");
+        return status;
+    });
 }
 
 double CheckedStore(long double value)
 {
-    double result;
-    std::uint16_t status;
-    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldt %[value]\n\t"
-                                            "fstpl %[result]\n\t"
-                                            "fnstsw %%ax"
-                 : [result] "=m"(result), "=a"(status)
-                 : [value] "m"(value)
-                 : "st");
-    if (status & kFaultFlags)
-        RaiseFloatingPointFault(status);
-    return result;
+    return Checked([&](double& result, bool clear) {
+        std::uint16_t status;
+        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[value]\n\t"
+                                             "fstpl %[result]\n\t"
+                                             "fnstsw %%ax"
+                     : [result] "=m"(result), "=a"(status)
+                     : [value] "m"(value), [clear] "q"(clear)
+                     : "st");
+        return status;
+    });
 }
+
+#undef ZENTORIX_CLEAR_IF_ASKED
 
 }  // namespace zentorix

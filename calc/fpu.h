@@ -25,19 +25,6 @@ constexpr std::uint16_t kZeroDivideFlag = 0x04;
 constexpr std::uint16_t kOverflowFlag = 0x08;
 constexpr std::uint16_t kFaultFlags = kInvalidFlag | kZeroDivideFlag | kOverflowFlag;
 
-// The start of an asm block that clears the x87 exception flags when a fault
-// flag is set, and leaves them otherwise (it uses %ax and the local label 1).
-// An unconditional fnclex makes the next fnstsw wait for it, about 50 ns a
-// call on the build machine; the other flags (inexact, underflow, denormal)
-// never decide anything.
-#define ZENTORIX_CLEAR_FAULT_FLAGS \
-    "fnstsw %%ax\n\t"              \
-    "testb $0x0D, %%al\n\t"        \
-    "jz 1f\n\t"                    \
-    "fnclex\n"                     \
-    "1:\n\t"
-static_assert(kFaultFlags == 0x0D, "ZENTORIX_CLEAR_FAULT_FLAGS tests the fault flags as 0x0D");
-
 // Reinitialises the x87 unit (flags cleared, registers discarded) and loads
 // kControlWord. Run at start-up and after every fault.
 void SetFloatingPointEnvironment() noexcept;

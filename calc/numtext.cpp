@@ -198,7 +198,7 @@ public:
 private:
     static constexpr std::uint64_t kWholeLimit = (UINT64_MAX - 9) / 10;
     std::uint64_t whole_ = 0;
-    long double extended_;  // starts as the zero that follows the flag check
+    long double extended_;  // starts as the zero it is given
     bool exact_ = true;
 };
 
@@ -220,13 +220,14 @@ int ReadExponent(const char*& p, const char* end)
     return negative ? -digits : digits;
 }
 
-// Clears stale fault flags, so that only this call's conditions are tested at
-// its end, and gives the accumulator's starting zero from the same asm block,
-// so that no arithmetic can move ahead of the clearing.
-long double ClearFaultFlagsThenZero()
+// A zero that no arithmetic can be moved ahead of, after clearing the x87
+// exception flags.
+long double ClearFlagsThenZero()
 {
     long double zero;
-    asm volatile(ZENTORIX_CLEAR_FAULT_FLAGS "fldz" : "=t"(zero) : : "ax");
+    asm volatile("fnclex\n\t"
+                 "fldz"
+                 : "=t"(zero));
     return zero;
 }
 
@@ -249,12 +250,12 @@ std::uint16_t StatusAfter(long double value)
     throw EConvertError(std::move(message));
 }
 
-}  // namespace
-
-long double TextToReal(std::string_view text)
+// The value of the text, accumulated from `zero`; EConvertError for a text
+// that is not a number.
+long double ReadNumber(std::string_view text, long double zero)
 {
     const char mark = DecimalMark;
-    Accumulator accumulator(ClearFaultFlagsThenZero());
+    Accumulator accumulator(zero);
 
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -277,12 +278,24 @@ long double TextToReal(std::string_view text)
     if (p != end)
         FailConversion(text);
 
-    long double value = ScaleByPowerOfTen(accumulator.Value(), exponent - fractionDigits);
-    if (negative)
-        value = -value;
+    const long double value = ScaleByPowerOfTen(accumulator.Value(), exponent - fractionDigits);
+    return negative ? -value : value;
+}
 
-    const std::uint16_t status = StatusAfter(value);
+}  // namespace
+
+// The exception flags are read once, at the end. Clearing them first would
+// cost more than the whole reading (fnclex makes that read wait for it), so
+// they are cleared only when a fault flag is found set, which an earlier
+// masked fault may have left: the text is then read again from clean flags,
+// and its own conditions decide.
+long double TextToReal(std::string_view text)
+{
+    long double value = ReadNumber(text, 0.0L);
+    std::uint16_t status = StatusAfter(value);
     if (status & kFaultFlags) [[unlikely]] {
+        value = ReadNumber(text, ClearFlagsThenZero());
+        status = StatusAfter(value);
         if (status & (kInvalidFlag | kOverflowFlag))
             FailConversion(text);
         asm volatile("fnclex");

@@ -88,6 +88,7 @@ TEST(CheckedArithmetic, StaleFlagsAreNotFaults)
         {"add", [] { return CheckedAdd(1.0, 2.0); }, 3.0},
         {"add a reciprocal", [] { return CheckedAddReciprocal(1.0, 2.0); }, 1.5},
         {"store", [] { return CheckedStore(0.5L); }, 0.5},
+        {"read a text", [] { return static_cast<double>(TextToReal("2.5")); }, 2.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,6 +100,9 @@ TEST(CheckedArithmetic, StaleFlagsAreNotFaults)
         double result = 0.0;
         EXPECT_NO_THROW(result = c.step());
         EXPECT_EQ(result, c.result);
+        std::uint16_t status;
+        asm volatile("fnstsw %0" : "=am"(status));
+        EXPECT_EQ(status & kFaultFlags, 0) << "the stale flags are still set";
     }
     SetFloatingPointEnvironment();
 }
