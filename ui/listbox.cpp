@@ -10,7 +10,7 @@ namespace {
 // A paste goes in slices of whole lines that each take well under a tenth of
 // a second (the document spends about 3 µs on a line), and the window answers
 // between them. A longer line is a slice of its own: its layout cannot be cut.
-constexpr int kSliceLines = 50000;
+constexpr int kSliceLines = 20000;
 constexpr qsizetype kSliceChars = 1 << 20;
 
 // A line this long keeps its layout: otherwise placing the caret and drawing
