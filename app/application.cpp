@@ -4,6 +4,9 @@
 #include "frame/errors.h"
 
 #include <QFont>
+#include <QIconEngine>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QWidget>
 
@@ -20,12 +23,58 @@ int& ProgramNameOnly(const char* programName)
     return programArgc;
 }
 
+// The menu bar asks the style for its overflow button's icon as it is built,
+// and reading that icon makes Qt load every image plugin to ask whether it
+// reads PNG (4 ms of start-up). The icon is read when first drawn instead,
+// which in a window of fixed size is never.
+class DeferredIconEngine : public QIconEngine {
+public:
+    DeferredIconEngine(const QStyle* style, QStyle::StandardPixmap which) : style_(style), which_(which) { }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Icon().actualSize(size, mode, state);
+    }
+    QIconEngine* clone() const override { return new DeferredIconEngine(style_, which_); }
+
+private:
+    const QIcon& Icon()
+    {
+        if (icon_.isNull())
+            icon_ = style_->standardIcon(which_);
+        return icon_;
+    }
+
+    const QStyle* style_;
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+};
+
+class DeferredOverflowIcons : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new DeferredIconEngine(baseStyle(), which));
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
+
 }  // namespace
 
 TApplication::TApplication(const char* programName)
     : QApplication(ProgramNameOnly(programName), programArgv),
       applicationWindow_(std::make_unique<QWidget>())
 {
+    setStyle(new DeferredOverflowIcons);  // the desktop's style, but for that
     // Zero size, its corner at the centre of the primary screen, never shown.
     applicationWindow_->resize(0, 0);
     if (QScreen* screen = primaryScreen())

@@ -5,8 +5,8 @@
 
 namespace zentorix {
 
-// The program icon at every size from 16 to 256 pixels, all drawn from one
-// scalable source.
+// The program icon at the sizes a window icon is shown at, 16 to 64 pixels,
+// all drawn from one scalable source.
 QIcon ProgramIcon();
 
 }  // namespace zentorix
