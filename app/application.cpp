@@ -70,20 +70,11 @@ public:
 
 }  // namespace
 
-TApplication::TApplication(const char* programName)
-    : QApplication(ProgramNameOnly(programName), programArgv),
-      applicationWindow_(std::make_unique<QWidget>())
+TApplication::TApplication(const char* programName) : QApplication(ProgramNameOnly(programName), programArgv)
 {
+    // The style and the font before the first widget, which is then polished
+    // once, with them.
     setStyle(new DeferredOverflowIcons);  // the desktop's style, but for that
-    // Zero size, its corner at the centre of the primary screen, never shown.
-    applicationWindow_->resize(0, 0);
-    if (QScreen* screen = primaryScreen())
-        applicationWindow_->move(screen->geometry().center());
-    SetApplicationWindow(applicationWindow_.get());
-    // Task bars and Wayland group the windows with the desktop entry; the
-    // window titles stay exactly as they are.
-    setDesktopFileName(QStringLiteral("org.zentorix.Zentorix"));
-
     // One CJK family first for every text, so that no widget falls back to a
     // second CJK font (a cost in start-up time and memory).
     QFont font;
@@ -91,6 +82,16 @@ TApplication::TApplication(const char* programName)
         QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")});
     font.setPixelSize(15);
     setFont(font);
+
+    // Zero size, its corner at the centre of the primary screen, never shown.
+    applicationWindow_ = std::make_unique<QWidget>();
+    applicationWindow_->resize(0, 0);
+    if (QScreen* screen = primaryScreen())
+        applicationWindow_->move(screen->geometry().center());
+    SetApplicationWindow(applicationWindow_.get());
+    // Task bars and Wayland group the windows with the desktop entry; the
+    // window titles stay exactly as they are.
+    setDesktopFileName(QStringLiteral("org.zentorix.Zentorix"));
 }
 
 TApplication::~TApplication()

@@ -57,3 +57,9 @@ for name in floor zentorix; do
     printf '%-9s paint %6s ms   mapped %6s ms   resident %6.1f MiB\n' "$name" \
         "$(median $name 2)" "$(median $name 3)" "$(echo "$(median $name 4) / 1024" | bc -l)"
 done
+# Each run's pair differs by less drift than runs far apart do: the median of
+# the differences within pairs is the steadier comparison.
+paired=$(awk '$2 != "-" { if ($1 == "floor") f[++nf] = $2; else z[++nz] = $2 }
+    END { for (i = 1; i <= nf && i <= nz; ++i) print z[i] - f[i] }' "$work/runs" |
+    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
+printf 'zentorix - floor, median of the %s pairs: %+.1f ms\n' "$runs" "$paired"
