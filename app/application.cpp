@@ -25,7 +25,7 @@ int& ProgramNameOnly(const char* programName)
 
 // The menu bar asks the style for its overflow button's icon as it is built,
 // and reading that icon makes Qt load every image plugin to ask whether it
-// reads PNG (4 ms of start-up). The icon is read when first drawn instead,
+// reads PNG (some 3 ms of start-up). The icon is read when first drawn instead,
 // which in a window of fixed size is never.
 class DeferredIconEngine : public QIconEngine {
 public:

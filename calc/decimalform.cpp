@@ -166,6 +166,8 @@ DecimalForm ToDecimalForm(long double value, int precision)
     }
 
     // Step 7: keep `precision` digits, deciding on the next one alone.
+    // The program's precision divides by a constant, which compiles to a
+    // multiplication.
     std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];
     const unsigned decider = static_cast<unsigned>(kept % 10);
     kept /= 10;

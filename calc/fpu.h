@@ -2,9 +2,10 @@
 //
 // Every calculation loads its operands into the x87 80-bit extended format,
 // performs one operation there and rounds the result to double when it is
-// stored. Hardware traps stay masked; a fault is found by clearing the x87
-// exception flags before the operation and testing them after the store, and
-// the destination of a faulting step is never written.
+// stored. Hardware traps stay masked; a fault is found by testing the x87
+// exception flags after the store (cleared first, and the step redone, only
+// when a stale fault flag was set), and the destination of a faulting step is
+// never written.
 #pragma once
 
 #include <cfloat>

@@ -81,16 +81,17 @@ std::size_t RealToChars(long double value, RealChars& chars)
     if (form.DecimalExponent == kNaNExponent)
         return WriteWord("NAN", chars);
 
-    // The digits (at most 15) with room behind them, so that every copy below
-    // is of a fixed 16 bytes wherever it starts: the bytes a copy puts beyond
-    // the text's end are overwritten or left behind it. `chars` has room.
-    // The digits are read as the two words they were written as.
+    // The digits are read as the two words they were written as: one
+    // sixteen-byte read of two eight-byte stores waits for both to complete.
     std::uint64_t first;
     std::uint64_t second;
     std::memcpy(&first, form.DigitChars, 8);
     std::memcpy(&second, form.DigitChars + 8, 8);
-    asm("" : "+r"(first), "+r"(second));  // two loads, not one sixteen-byte load: see above
+    asm("" : "+r"(first), "+r"(second));  // keeps the compiler from joining the reads
     const int count = first >> 56 == 0 ? CharsBeforeNul(first) : 8 + CharsBeforeNul(second);
+    // The digits (at most 15) with room behind them, so that every copy below
+    // is of a fixed 16 bytes wherever it starts: what a copy puts beyond the
+    // text's end is overwritten or left behind it, and `chars` has room.
     char digits[32] = {};
     std::memcpy(digits, &first, 8);
     std::memcpy(digits + 8, &second, 8);

@@ -24,8 +24,8 @@ void RefreshDecimalMark() noexcept;
 // "NAN". Never fails.
 std::string RealToText(long double value);
 
-// Room for any text RealToText makes (at most 22 characters) and for the
-// fixed-size copies that build it.
+// Room for any text RealToText makes (at most 23 characters, 22 for a
+// double) and for the fixed-size copies that build it.
 using RealChars = std::array<char, 40>;
 
 // RealToText without allocating, for callers that show many numbers: the
