@@ -9,6 +9,10 @@
 namespace zentorix {
 namespace {
 
+// The digits are built and stored as words whose first character is the
+// lowest byte.
+static_assert(std::endian::native == std::endian::little);
+
 constexpr std::uint64_t kPow10[] = {
     1ULL,
     10ULL,
@@ -31,14 +35,13 @@ constexpr std::uint64_t kPow10[] = {
     1000000000000000000ULL,
 };
 
-// The whole number nearest to `y` (ties to even), which must lie below 2^63:
-// one rounding store, faster than frndint and far faster than the cast, which
-// switches the control word to truncation and back.
-std::uint64_t RoundToUint64(long double y)
+// The whole number nearest to `y` (ties to even), which must lie below 2^64.
+std::uint64_t RoundToUint64(Extended y)
 {
-    std::int64_t whole;
-    asm("fistpll %0" : "=m"(whole) : "t"(y) : "st");
-    return static_cast<std::uint64_t>(whole);
+    Conditions ignored = 0;
+    const Extended whole = RoundToWhole(y, ignored);
+    const int fractionBits = 16383 + 63 - (whole.SignExponent() & 0x7FFF);
+    return whole.Significand() == 0 ? 0 : whole.Significand() >> fractionBits;
 }
 
 constexpr char kDigitPairs[]
@@ -111,20 +114,15 @@ void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
 
 }  // namespace
 
-DecimalForm ToDecimalForm(long double value, int precision)
+DecimalForm ToDecimalForm(Extended value, int precision)
 {
     precision = std::clamp(precision, 1, 17);
     DecimalForm form;
 
     // Step 1-2: the special values, read from the bits of the extended format.
-    unsigned char bytes[sizeof(long double)];
-    std::memcpy(bytes, &value, sizeof bytes);
-    std::uint64_t significand;
-    std::uint16_t signAndExponent;
-    std::memcpy(&significand, bytes, 8);
-    std::memcpy(&signAndExponent, bytes + 8, 2);
-    const bool negative = (signAndExponent & 0x8000) != 0;
-    const int biased = signAndExponent & 0x7FFF;
+    const std::uint64_t significand = value.Significand();
+    const bool negative = value.IsNegative();
+    const int biased = value.SignExponent() & 0x7FFF;
     const bool integerBit = (significand >> 63) != 0;
     if (biased == 0x7FFF) {
         if ((significand << 1) == 0) {
@@ -149,11 +147,12 @@ DecimalForm ToDecimalForm(long double value, int precision)
     // Steps 4-5: scale to an 18-digit whole number. The estimate can be one
     // too low (Y reaches 10^18) or, for some tiny doubles, one too high
     // (Y stays below 10^17); either is corrected once.
-    const long double y = ScaleByPowerOfTen(__builtin_fabsl(value), 18 - exponent);
-    // In whole numbers from here: Y < 2 × 10^18 < 2^63 rounds exactly as
-    // frndint would, and the extended quotient Y / 10 lies within 1/128 of
-    // the exact one, so rounding it to a whole number gives the exact
-    // quotient rounded to nearest, ties to even.
+    Conditions ignored = 0;
+    const Extended y = ScaleByPowerOfTen(value.Magnitude(), 18 - exponent, ignored);
+    // In whole numbers from here, Y < 2 × 10^18 < 2^63 once rounded: the
+    // extended quotient Y / 10 lies within 1/128 of the exact one, so
+    // rounding it to a whole number gives the exact quotient rounded to
+    // nearest, ties to even.
     std::uint64_t digits18 = RoundToUint64(y);
     if (digits18 >= kPow10[18]) {
         const std::uint64_t quotient = digits18 / 10;

@@ -1,6 +1,8 @@
 // The decimal digits of an extended value, as RealToText shows them.
 #pragma once
 
+#include "extended.h"
+
 #include <cstdint>
 
 namespace zentorix {
@@ -20,6 +22,6 @@ struct DecimalForm {
 // The digits of `value` rounded to `precision` significant digits (1 to 17):
 // the value is scaled to an 18-digit whole number in extended arithmetic and
 // the rounding decides on the single digit after the last one kept.
-DecimalForm ToDecimalForm(long double value, int precision);
+DecimalForm ToDecimalForm(Extended value, int precision);
 
 }  // namespace zentorix

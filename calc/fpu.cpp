@@ -3,133 +3,100 @@
 #include "failures.h"
 
 namespace zentorix {
+namespace {
+
+struct Unit {
+    std::uint16_t controlWord = kControlWord;
+    std::uint16_t statusWord = 0;
+};
+
+// One unit for the one thread that calculates.
+Unit unit;
+
+// The stored result of an operation whose conditions are `raised`: the
+// conditions go into the status word, and a fault among them is raised.
+double Store(Extended result, Conditions raised)
+{
+    const double stored = StoreToDouble(result, raised);
+    unit.statusWord |= raised;
+    if ((raised & ~unit.controlWord & condition::kAll) != 0) [[unlikely]]
+        RaiseFloatingPointFault(raised & ~unit.controlWord);
+    return stored;
+}
+
+}  // namespace
 
 void SetFloatingPointEnvironment() noexcept
 {
-    const std::uint16_t word = kControlWord;
-    asm volatile("fninit\n\t"
-                 "fldcw %0"
-                 :
-                 : "m"(word));
+    unit = Unit{};
+}
+
+void LoadControlWord(std::uint16_t controlWord) noexcept
+{
+    unit.controlWord = controlWord;
 }
 
 std::uint16_t CurrentControlWord() noexcept
 {
-    std::uint16_t word;
-    asm volatile("fnstcw %0" : "=m"(word));
-    return word;
+    return unit.controlWord;
+}
+
+std::uint16_t CurrentStatusWord() noexcept
+{
+    return unit.statusWord;
 }
 
 void RaiseFloatingPointFault(std::uint16_t status)
 {
+    using namespace condition;
     FaultRecord record;
-    if (status & kInvalidFlag)
+    if (status & kInvalid)
         record.code = faultcode::kFloatInvalidOperation;
-    else if (status & kZeroDivideFlag)
+    else if (status & kDenormal)
+        record.code = faultcode::kFloatDenormalOperand;
+    else if (status & kZeroDivide)
         record.code = faultcode::kFloatDivideByZero;
-    else
+    else if (status & kOverflow)
         record.code = faultcode::kFloatOverflow;
+    else if (status & kUnderflow)
+        record.code = faultcode::kFloatUnderflow;
+    else
+        record.code = faultcode::kFloatInexactResult;
     std::rethrow_exception(MapHardwareFault(record));
 }
 
-// Each operation is one asm block, so that the operation, the store to
-// double and the flag test can be neither reordered nor folded.
-//
-// The flags are read once, after the store. Clearing them first would cost
-// more than the operation (fnclex makes that read wait for it), so they are
-// cleared only when a fault flag is found set, which an earlier masked fault
-// may have left: the operation is then done again from clean flags, and its
-// own conditions decide. Its destination is written only when it succeeds.
-namespace {
-
-// `step(result, clear)` runs the operation, clearing the flags first when
-// `clear` is set, and gives the status word after the store.
-template <typename Step> double Checked(Step step)
+double CheckedDivide(Extended dividend, Extended divisor)
 {
-    double result;
-    std::uint16_t status = step(result, false);
-    if (status & kFaultFlags) [[unlikely]] {
-        status = step(result, true);
-        if (status & kFaultFlags)
-            RaiseFloatingPointFault(status);
-    }
-    return result;
+    Conditions raised = 0;
+    const Extended result = Divide(dividend, divisor, raised);
+    return Store(result, raised);
 }
 
-#define ZENTORIX_CLEAR_IF_ASKED    \
-    "testb %[clear], %[clear]\n\t" \
-    "jz 1f\n\t"                    \
-    "fnclex\n"                     \
-    "1:\n\t"
-
-// "fop %st(1), %st" computes st = st op st(1): the left operand is loaded last.
-#define ZENTORIX_BINARY_STEP(Instruction)                                                        \
-    [&](double& result, bool clear) {                                                            \
-        std::uint16_t status;                                                                    \
-        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[right]\n\t"                                 \
-                                             "fldt %[left]\n\t" Instruction " %%st(1), %%st\n\t" \
-                                             "fstpl %[result]\n\t"                               \
-                                             "fstp %%st(0)\n\t"                                  \
-                                             "fnstsw %%ax"                                       \
-                     : [result] "=m"(result), "=a"(status)                                       \
-                     : [left] "m"(left), [right] "m"(right), [clear] "q"(clear)                  \
-                     : "st", "st(1)");                                                           \
-        return status;                                                                           \
-    }
-
-}  // namespace
-
-double CheckedDivide(long double left, long double right)
+double CheckedMultiply(Extended left, Extended right)
 {
-    return Checked(ZENTORIX_BINARY_STEP("fdiv"));
+    Conditions raised = 0;
+    const Extended result = Multiply(left, right, raised);
+    return Store(result, raised);
 }
 
-double CheckedMultiply(long double left, long double right)
+double CheckedAdd(Extended left, Extended right)
 {
-    return Checked(ZENTORIX_BINARY_STEP("fmul"));
+    Conditions raised = 0;
+    const Extended result = Add(left, right, raised);
+    return Store(result, raised);
 }
 
-double CheckedAdd(long double left, long double right)
+double CheckedAddReciprocal(Extended sum, Extended value)
 {
-    return Checked(ZENTORIX_BINARY_STEP("fadd"));
+    Conditions raised = 0;
+    const Extended reciprocal = Divide(1.0, value, raised);
+    const Extended result = Add(sum, reciprocal, raised);
+    return Store(result, raised);
 }
 
-#undef ZENTORIX_BINARY_STEP
-
-double CheckedAddReciprocal(long double sum, long double value)
+double CheckedStore(Extended value)
 {
-    return Checked([&](double& result, bool clear) {
-        std::uint16_t status;
-        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[value]\n\t"
-                                             "fld1\n\t"
-                                             "fdiv %%st(1), %%st\n\t"
-                                             "fldt %[sum]\n\t"
-                                             "fadd %%st(1), %%st\n\t"
-                                             "fstpl %[result]\n\t"
-                                             "fstp %%st(0)\n\t"
-                                             "fstp %%st(0)\n\t"
-                                             "fnstsw %%ax"
-                     : [result] "=m"(result), "=a"(status)
-                     : [sum] "m"(sum), [value] "m"(value), [clear] "q"(clear)
-                     : "st", "st(1)", "st(2)");
-        return status;
-    });
+    return Store(value, 0);
 }
-
-double CheckedStore(long double value)
-{
-    return Checked([&](double& result, bool clear) {
-        std::uint16_t status;
-        asm volatile(ZENTORIX_CLEAR_IF_ASKED "fldt %[value]\n\t"
-                                             "fstpl %[result]\n\t"
-                                             "fnstsw %%ax"
-                     : [result] "=m"(result), "=a"(status)
-                     : [value] "m"(value), [clear] "q"(clear)
-                     : "st");
-        return status;
-    });
-}
-
-#undef ZENTORIX_CLEAR_IF_ASKED
 
 }  // namespace zentorix

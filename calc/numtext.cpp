@@ -2,10 +2,8 @@
 
 #include "decimalform.h"
 #include "failures.h"
-#include "fpu.h"
 #include "scale.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <langinfo.h>
@@ -53,15 +51,6 @@ char* WriteExponent(int exponent, char* out)
     return out;
 }
 
-// How many of the characters in `word` come before the first NUL, when the
-// others are digits.
-int CharsBeforeNul(std::uint64_t word)
-{
-    constexpr std::uint64_t kBit4 = 0x1010101010101010;  // set in "0" to "9", not in NUL
-    const std::uint64_t nuls = ~word & kBit4;
-    return nuls == 0 ? 8 : std::countr_zero(nuls) / 8;
-}
-
 // Writes `text` (at most 4 characters) at the start of `out`; returns its length.
 template <std::size_t Size> std::size_t WriteWord(const char (&text)[Size], RealChars& out)
 {
@@ -72,7 +61,7 @@ template <std::size_t Size> std::size_t WriteWord(const char (&text)[Size], Real
 
 }  // namespace
 
-std::size_t RealToChars(long double value, RealChars& chars)
+std::size_t RealToChars(Extended value, RealChars& chars)
 {
     const char mark = DecimalMark;
     const DecimalForm form = ToDecimalForm(value, 15);
@@ -81,20 +70,12 @@ std::size_t RealToChars(long double value, RealChars& chars)
     if (form.DecimalExponent == kNaNExponent)
         return WriteWord("NAN", chars);
 
-    // The digits are read as the two words they were written as: one
-    // sixteen-byte read of two eight-byte stores waits for both to complete.
-    std::uint64_t first;
-    std::uint64_t second;
-    std::memcpy(&first, form.DigitChars, 8);
-    std::memcpy(&second, form.DigitChars + 8, 8);
-    asm("" : "+r"(first), "+r"(second));  // keeps the compiler from joining the reads
-    const int count = first >> 56 == 0 ? CharsBeforeNul(first) : 8 + CharsBeforeNul(second);
+    const int count = static_cast<int>(std::strlen(form.DigitChars));
     // The digits (at most 15) with room behind them, so that every copy below
     // is of a fixed 16 bytes wherever it starts: what a copy puts beyond the
     // text's end is overwritten or left behind it, and `chars` has room.
     char digits[32] = {};
-    std::memcpy(digits, &first, 8);
-    std::memcpy(digits + 8, &second, 8);
+    std::memcpy(digits, form.DigitChars, 16);
     if (count == 0)
         return WriteWord("0", chars);  // zero of either sign
 
@@ -130,7 +111,7 @@ std::size_t RealToChars(long double value, RealChars& chars)
     return static_cast<std::size_t>(out - chars.data());
 }
 
-std::string RealToText(long double value)
+std::string RealToText(Extended value)
 {
     RealChars chars;
     return std::string(chars.data(), RealToChars(value, chars));
@@ -169,7 +150,7 @@ bool ReadSign(const char*& p, const char* end)
 // same value faster; it hands over to extended arithmetic when it would not fit.
 class Accumulator {
 public:
-    explicit Accumulator(long double zero) : extended_(zero) { }
+    explicit Accumulator(Conditions& raised) : raised_(raised) { }
 
     // Takes every digit at `p`; returns where they end. The loops work on
     // local copies, which stay in registers.
@@ -182,24 +163,26 @@ public:
             whole_ = whole;
             if (p == end || !IsDigit(*p))
                 return p;
-            extended_ += static_cast<long double>(whole);
+            extended_ = Extended::FromWhole(whole);
             exact_ = false;
         }
-        long double extended = extended_;
+        Extended extended = extended_;
         for (; p != end && IsDigit(*p); ++p) {
-            extended *= 10;
-            extended += static_cast<long double>(static_cast<unsigned>(*p - '0'));
+            extended = Multiply(extended, kTen, raised_);
+            extended = Add(extended, Extended::FromWhole(static_cast<unsigned>(*p - '0')), raised_);
         }
         extended_ = extended;
         return p;
     }
 
-    long double Value() const { return exact_ ? extended_ + static_cast<long double>(whole_) : extended_; }
+    Extended Value() const { return exact_ ? Extended::FromWhole(whole_) : extended_; }
 
 private:
     static constexpr std::uint64_t kWholeLimit = (UINT64_MAX - 9) / 10;
+    static constexpr Extended kTen = Extended::FromWhole(10);
+    Conditions& raised_;
     std::uint64_t whole_ = 0;
-    long double extended_;  // starts as the zero it is given
+    Extended extended_;
     bool exact_ = true;
 };
 
@@ -221,28 +204,8 @@ int ReadExponent(const char*& p, const char* end)
     return negative ? -digits : digits;
 }
 
-// A zero that no arithmetic can be moved ahead of, after clearing the x87
-// exception flags.
-long double ClearFlagsThenZero()
-{
-    long double zero;
-    asm volatile("fnclex\n\t"
-                 "fldz"
-                 : "=t"(zero));
-    return zero;
-}
-
-// The status word once `value` has been computed.
-std::uint16_t StatusAfter(long double value)
-{
-    std::uint16_t status;
-    asm volatile("fnstsw %0" : "=a"(status) : "f"(value));
-    return status;
-}
-
 [[noreturn]] void FailConversion(std::string_view text)
 {
-    asm volatile("fnclex");
     std::string message;
     message.reserve(text.size() + 40);
     message += '\'';
@@ -251,12 +214,12 @@ std::uint16_t StatusAfter(long double value)
     throw EConvertError(std::move(message));
 }
 
-// The value of the text, accumulated from `zero`; EConvertError for a text
-// that is not a number.
-long double ReadNumber(std::string_view text, long double zero)
+// The value of the text, with the conditions its arithmetic raised;
+// EConvertError for a text that is not a number.
+Extended ReadNumber(std::string_view text, Conditions& raised)
 {
     const char mark = DecimalMark;
-    Accumulator accumulator(zero);
+    Accumulator accumulator(raised);
 
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -279,28 +242,21 @@ long double ReadNumber(std::string_view text, long double zero)
     if (p != end)
         FailConversion(text);
 
-    const long double value = ScaleByPowerOfTen(accumulator.Value(), exponent - fractionDigits);
-    return negative ? -value : value;
+    const Extended value = ScaleByPowerOfTen(accumulator.Value(), exponent - fractionDigits, raised);
+    return negative ? value.Negated() : value;
 }
 
 }  // namespace
 
-// The exception flags are read once, at the end. Clearing them first would
-// cost more than the whole reading (fnclex makes that read wait for it), so
-// they are cleared only when a fault flag is found set, which an earlier
-// masked fault may have left: the text is then read again from clean flags,
-// and its own conditions decide.
-long double TextToReal(std::string_view text)
+// The reading's own conditions decide: the calculator's environment is
+// neither consulted nor changed, as if all conditions were masked for the
+// call and the flags cleared after it.
+Extended TextToReal(std::string_view text)
 {
-    long double value = ReadNumber(text, 0.0L);
-    std::uint16_t status = StatusAfter(value);
-    if (status & kFaultFlags) [[unlikely]] {
-        value = ReadNumber(text, ClearFlagsThenZero());
-        status = StatusAfter(value);
-        if (status & (kInvalidFlag | kOverflowFlag))
-            FailConversion(text);
-        asm volatile("fnclex");
-    }
+    Conditions raised = 0;
+    const Extended value = ReadNumber(text, raised);
+    if (raised & (condition::kInvalid | condition::kOverflow))
+        FailConversion(text);
     return value;
 }
 

@@ -2,6 +2,8 @@
 // list lines. All work on 8-bit text and use the one process-wide DecimalMark.
 #pragma once
 
+#include "extended.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -22,7 +24,7 @@ void RefreshDecimalMark() noexcept;
 // The text shown for a number: up to 15 significant digits, plain form for
 // decimal exponents -3 to 15, scientific ("1.5E-7") outside; "INF", "-INF",
 // "NAN". Never fails.
-std::string RealToText(long double value);
+std::string RealToText(Extended value);
 
 // Room for any text RealToText makes (at most 23 characters, 22 for a
 // double) and for the fixed-size copies that build it.
@@ -30,13 +32,13 @@ using RealChars = std::array<char, 40>;
 
 // RealToText without allocating, for callers that show many numbers: the
 // text is written at the start of `chars`; returns its length.
-std::size_t RealToChars(long double value, RealChars& chars);
+std::size_t RealToChars(Extended value, RealChars& chars);
 
 // The extended value a text denotes: blanks (code 32) around it, a sign, digits
 // with at most one DecimalMark, an optional exponent. Raises EConvertError
 // "'<text>' is not a valid floating point value" otherwise, and when the value
 // is beyond the extended range.
-long double TextToReal(std::string_view text);
+Extended TextToReal(std::string_view text);
 
 // `text` without the leading and trailing bytes of code 32 or less.
 std::string TrimText(std::string_view text);

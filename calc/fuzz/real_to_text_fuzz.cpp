@@ -1,7 +1,7 @@
 // RealToText of any 8-byte pattern: only digits, a sign, the decimal mark and
 // "E" (or INF/NAN), at most 22 characters, and TextToReal reads a finite one
-// back within a relative 1E-14. Of any 10-byte extended pattern after it: no
-// fault flag left behind.
+// back within a relative 1E-14. Of any 10-byte extended pattern after it:
+// nothing left in the calculator's unit.
 #include "calc/fpu.h"
 #include "calc/numtext.h"
 
@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double value;
     std::memcpy(&value, data, sizeof value);
     if (size >= 19) {
-        long double extended = 0.0L;
-        std::memcpy(&extended, data + 9, 10);
-        RealToText(extended);
-        std::uint16_t status;
-        asm volatile("fnstsw %0" : "=am"(status));
-        if ((status & kFaultFlags) != 0)
+        std::uint64_t significand;
+        std::uint16_t signExponent;
+        std::memcpy(&significand, data + 9, 8);
+        std::memcpy(&signExponent, data + 17, 2);
+        RealToText(Extended::FromBits(signExponent, significand));
+        if (CurrentStatusWord() != 0)
             std::abort();
     }
     const std::string text = RealToText(value);
@@ -38,9 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.empty() || text.size() > 22
         || text.find_first_not_of(std::string("0123456789+-E") + DecimalMark) != std::string::npos)
         std::abort();
-    const long double back = TextToReal(text);
-    const long double error = std::fabs(back - static_cast<long double>(value));
-    if (error > 1e-14L * std::fabs(static_cast<long double>(value)))
+    // |back − value| ≤ 1E-14 × |value|, computed in extended.
+    Conditions raised = 0;
+    const Extended error = Subtract(TextToReal(text), value, raised).Magnitude();
+    const Extended bound = Multiply(Extended(value).Magnitude(), 1e-14, raised);
+    if (Compare(error, bound, raised) == Ordering::Greater)
         std::abort();
     return 0;
 }

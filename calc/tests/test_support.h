@@ -5,7 +5,7 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 namespace zentorix::test {
@@ -34,16 +34,11 @@ inline std::uint64_t BitsOfDouble(double value)
 
 // The 80 bits of an extended value as 20 upper-case hex digits:
 // sign and exponent first, then the significand with its integer bit.
-inline std::string ExtendedHex(long double value)
+inline std::string ExtendedHex(Extended value)
 {
-    unsigned char bytes[10];
-    std::memcpy(bytes, &value, 10);
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string text;
-    for (int i = 9; i >= 0; --i) {
-        text += kHex[bytes[i] >> 4];
-        text += kHex[bytes[i] & 15];
-    }
+    char text[21];
+    std::snprintf(text, sizeof text, "%04X%016llX", value.SignExponent(),
+        static_cast<unsigned long long>(value.Significand()));
     return text;
 }
 

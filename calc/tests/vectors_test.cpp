@@ -57,7 +57,7 @@ TEST(Vectors, TextToRealAndTheStoreToDouble)
         test::MarkScope scope(row[1].at(0));
         std::string got;
         try {
-            const long double value = TextToReal(text);
+            const Extended value = TextToReal(text);
             got = test::ExtendedHex(value);
             try {
                 char hex[17];

@@ -25,16 +25,14 @@ def nearest_extended(k):
     return sig, length - 1
 
 
-def literal(k):
+def entry(k):
     sig, top = nearest_extended(k)
-    # 0xH.HHH...p+e: the first hex digit holds the top four significand bits.
-    digits = f"{sig:016X}"
-    return f"0x{digits[0]}.{digits[1:]}p{top - 3:+d}L"
+    return f"Extended::FromBits(0x{top + 16383:04X}, 0x{sig:016X})"
 
 
 def table(name, powers):
-    lines = [f"constexpr long double {name}[] = {{"]
-    lines += [f"    {literal(k)},  // 1E{k}" for k in powers]
+    lines = [f"constexpr Extended {name}[] = {{"]
+    lines += [f"    {entry(k)},  // 1E{k}" for k in powers]
     lines.append("};")
     return "\n".join(lines)
 
