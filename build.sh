@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Zentorix from a fresh Debian 12 machine: install what is missing, build,
 # then start the program (./build.sh run) or run every test (./build.sh test:
-# the suite, the suite again under the sanitizers, and short fuzz runs).
+# the suite, the suite again under the sanitizers, short fuzz runs, and the
+# core's tests built for arm64 and armhf and run under qemu).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +15,7 @@ packages=(
     librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
     dbus at-spi2-core python3-pyatspi
     clang libclang-rt-14-dev
+    g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 )
 # Locales the tests switch to: a comma decimal mark, a double-byte code page.
 test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")
@@ -69,6 +71,13 @@ test)
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
     ctest --preset fuzz
+    # The numeric core and the settings layer for arm64 and armhf, their
+    # tests under qemu-user.
+    for target in core-arm64 core-armhf; do
+        cmake --preset "$target" >/dev/null
+        cmake --build --preset "$target"
+        ctest --preset "$target"
+    done
     ;;
 *)
     echo "usage: $0 run|test" >&2

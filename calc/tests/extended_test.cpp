@@ -78,7 +78,7 @@ Extended RandomOperand(Random& random, int nearExponent)
     case 2:  // quiet or signaling NaN
         return Extended::FromBits(sign | 0x7FFF, kTop | (random.Next() >> 1) | 1);
     case 3:  // denormal
-        return Extended::FromBits(sign, Significand(random) >> (1 + random.Below(64)));
+        return Extended::FromBits(sign, Significand(random) >> (1 + random.Below(63)));
     case 4:
         return Extended(std::bit_cast<double>(random.Next()));
     default:
@@ -172,7 +172,7 @@ template <typename Visit> void ForEachPair(int randomPairs, Visit&& visit)
     const std::vector<Extended> edges = EdgeOperands();
     for (std::size_t i = 0; i < edges.size(); ++i)
         for (std::size_t j = 0; j < edges.size(); ++j)
-            if (!visit(edges[i], edges[j], static_cast<std::int64_t>(i * 0x9E3779B97F4A7C15 >> j)))
+            if (!visit(edges[i], edges[j], static_cast<std::int64_t>(i * 0x9E3779B97F4A7C15 >> j % 64)))
                 return;
     Random random(20241208);
     for (int i = 0; i < randomPairs; ++i) {
@@ -218,7 +218,7 @@ TEST(Extended, DigestOfThePairsIsTheX87s)
         }
         return true;
     });
-    EXPECT_EQ(digest, 0x8EA9B49FE6FFDEEAULL) << std::hex << digest;
+    EXPECT_EQ(digest, 0x5314ACCD34F16A7AULL) << std::hex << digest;
 }
 
 // The 32-bit targets' word arithmetic against the compiler's 128-bit integers.
