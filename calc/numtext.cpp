@@ -4,6 +4,7 @@
 #include "failures.h"
 #include "scale.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <langinfo.h>
@@ -51,6 +52,21 @@ char* WriteExponent(int exponent, char* out)
     return out;
 }
 
+// How many digits come before the NUL that ends them (at most 16), a word at
+// a time on a little-endian machine: strlen's call took a tenth of the time.
+int DigitCount(const char* digits)
+{
+    static_assert(std::endian::native == std::endian::little);
+    constexpr std::uint64_t kBit4 = 0x1010101010101010;  // set in "0" to "9", not in NUL
+    std::uint64_t words[2];
+    std::memcpy(words, digits, 16);
+    const std::uint64_t first = ~words[0] & kBit4;
+    if (first != 0)
+        return std::countr_zero(first) / 8;
+    const std::uint64_t second = ~words[1] & kBit4;
+    return second != 0 ? 8 + std::countr_zero(second) / 8 : 16;
+}
+
 // Writes `text` (at most 4 characters) at the start of `out`; returns its length.
 template <std::size_t Size> std::size_t WriteWord(const char (&text)[Size], RealChars& out)
 {
@@ -70,12 +86,12 @@ std::size_t RealToChars(Extended value, RealChars& chars)
     if (form.DecimalExponent == kNaNExponent)
         return WriteWord("NAN", chars);
 
-    const int count = static_cast<int>(std::strlen(form.DigitChars));
     // The digits (at most 15) with room behind them, so that every copy below
     // is of a fixed 16 bytes wherever it starts: what a copy puts beyond the
     // text's end is overwritten or left behind it, and `chars` has room.
     char digits[32] = {};
     std::memcpy(digits, form.DigitChars, 16);
+    const int count = DigitCount(form.DigitChars);
     if (count == 0)
         return WriteWord("0", chars);  // zero of either sign
 
