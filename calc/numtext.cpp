@@ -53,7 +53,8 @@ char* WriteExponent(int exponent, char* out)
 }
 
 // How many digits come before the NUL that ends them (at most 16), a word at
-// a time on a little-endian machine: strlen's call took a tenth of the time.
+// a time on a little-endian machine: a call of strlen took a tenth of
+// RealToChars' time.
 int DigitCount(const char* digits)
 {
     static_assert(std::endian::native == std::endian::little);
