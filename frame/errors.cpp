@@ -146,6 +146,14 @@ QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
     return area;
 }
 
+// The message as a screen reader gets it: the whole text, up to a length
+// that can still be listened to.
+QString SpokenForm(const QString& lines)
+{
+    constexpr qsizetype kLongestSpoken = 4000;
+    return lines.size() <= kLongestSpoken ? lines : lines.left(kLongestSpoken) + QStringLiteral("…");
+}
+
 // The program's message box: centred on a given screen, placed after it has
 // its size and before it is mapped; Ctrl+C copies caption, whole text and
 // buttons as the platform's message boxes do.
@@ -168,7 +176,14 @@ public:
         } else {
             delete area;  // a Qt whose box is built otherwise: its own label
             setText(lines);
+            return;
         }
+        // A screen reader speaks an alert's labels, and its description where
+        // it has none: the label is hidden and the text area is no label, so
+        // the message is the box's description, and the area's name.
+        const QString spoken = SpokenForm(lines);
+        setAccessibleDescription(spoken);
+        area->setAccessibleName(spoken);
     }
 
     QPointer<QScreen> screenToUse;

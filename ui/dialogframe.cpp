@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 
 namespace zentorix {
 
@@ -16,6 +17,15 @@ void SetDialogFrame(QDialog* dialog, int fontPixelHeight)
     font.setPixelSize(fontPixelHeight);
     dialog->setFont(font);
     CentreOnScreen(dialog);
+}
+
+void DescribeDialog(QDialog* dialog, const QString& text, QLabel* picture)
+{
+    dialog->setAccessibleDescription(text);
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label != picture && !label->text().isEmpty())
+            label->setBuddy(picture);
+    }
 }
 
 }  // namespace zentorix
