@@ -6,10 +6,11 @@ class QWidget;
 
 namespace zentorix {
 
-// Moves `window` so that its frame is centred on `screen`'s available area
-// (the primary screen when none is given). Until the window has been shown,
-// its frame is not known: the window manager adds it when it maps the window,
-// so the window is centred again once its frame is known.
+// Places `window` so that its frame is centred on `screen`'s available area
+// (the primary screen when none is given). Called before the window is
+// mapped: on X11 the window manager is asked for the frame it will add, and
+// the window is never moved afterwards. On Wayland the compositor places
+// windows, and this does nothing.
 void CentreOnScreen(QWidget* window, const QScreen* screen = nullptr);
 
 }  // namespace zentorix

@@ -5,6 +5,7 @@
 #include "calc/fpu.h"
 #include "calc/numtext.h"
 #include "calc/resistors.h"
+#include "dialogframe.h"
 #include "frame/bindings.h"
 #include "frame/exepath.h"
 #include "frame/pathrule.h"
@@ -113,7 +114,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ProgramIcon());
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
-    CentreOnScreen(this);
 
     ui->N1->setSeparator(true);
     ui->StatusBar1->raise();  // over the page control's last three pixels
@@ -151,9 +151,10 @@ void TFrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // Only the first show: restoring a minimised window must not overwrite
-    // what the user typed.
+    // what the user typed, nor move the window.
     if (!formShown_ && !event->spontaneous()) {
         formShown_ = true;
+        CentreOnScreen(this);  // before it is mapped
         Dispatch([this] { FormShow(); });
     }
 }
@@ -291,12 +292,12 @@ void TFrmMain::MnuWebClick()
 
 void TFrmMain::MnuPhoneClick()
 {
-    FrmVisitePhone->exec();
+    ExecDialog(FrmVisitePhone);
 }
 
 void TFrmMain::MnuAboutClick()
 {
-    AboutBox->exec();
+    ExecDialog(AboutBox);
 }
 
 void TFrmMain::BtnSampleClick()

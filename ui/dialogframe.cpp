@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QWindow>
 
 namespace zentorix {
 
@@ -16,7 +17,17 @@ void SetDialogFrame(QDialog* dialog, int fontPixelHeight)
     QFont font = QApplication::font();
     font.setPixelSize(fontPixelHeight);
     dialog->setFont(font);
-    CentreOnScreen(dialog);
+}
+
+int ExecDialog(QDialog* dialog)
+{
+    const QWidget* active = QApplication::activeWindow();
+    CentreOnScreen(dialog, active != nullptr ? active->screen() : nullptr);
+    if (active != nullptr && active->windowHandle() != nullptr) {
+        dialog->winId();  // its window, to tie to the active one
+        dialog->windowHandle()->setTransientParent(active->windowHandle());
+    }
+    return dialog->exec();
 }
 
 void DescribeDialog(QDialog* dialog, const QString& text, QLabel* picture)

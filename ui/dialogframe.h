@@ -1,5 +1,5 @@
 // What the two information dialogs share: a dialog frame that cannot be
-// resized, centred on the screen, the program's font at a given height, and
+// resized, shown centred over the active window, the program's font at a given height, and
 // their texts read aloud when they open.
 #pragma once
 
@@ -10,6 +10,11 @@ class QString;
 namespace zentorix {
 
 void SetDialogFrame(QDialog* dialog, int fontPixelHeight);
+
+// Shows the dialog modally, centred on the screen of the window that was
+// active and transient for it (on Wayland the compositor puts it over that
+// window); returns its result.
+int ExecDialog(QDialog* dialog);
 
 // Makes `text` the dialog's description, which a screen reader speaks as the
 // dialog opens. A screen reader reads a dialog's loose labels instead where

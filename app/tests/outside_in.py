@@ -298,8 +298,9 @@ def read_and_dismiss_box(program, key, text, back_to):
     """The failure box: its text, where it stands, its focus; closed by `key`,
     after which the focus is back on `back_to`."""
     box = wait_for(lambda: program.window(TITLE, "alert"), "the failure box")
-    shown = program.text("text ''", within=box)
+    shown = program.text(f"text '{text}'", within=box)  # named by its text, as a label is
     check(shown == text, f"the box reads {shown!r}")
+    check(box.description == text, f"the box is described as {box.description!r}")
     check(program.focus() == "push button 'OK'", f"the box's focus is on {program.focus()}")
     check_centred(box)
     press(key)

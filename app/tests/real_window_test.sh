@@ -23,7 +23,35 @@ pid=$!
 wait_for_windows 1 && mapped=ok || mapped=no
 check "main window" "$mapped" "no window titled $title"
 window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
-sleep 0.5
+
+# Placed once, before it was mapped: centred with its frame from the first
+# look on, and never moved by the program, even when the user moves it at once.
+place() { xwininfo -id "$window" | sed -n 's/.*Absolute upper-left [XY]: *//p' | paste -sd,; }
+off_centre() {  # the frame's centre minus the screen's, doubled: "dx dy"
+    local x y w h l r t b sw sh
+    IFS=, read -r x y < <(place)
+    w=$(xwininfo -id "$window" | sed -n 's/.*Width: *//p')
+    h=$(xwininfo -id "$window" | sed -n 's/.*Height: *//p')
+    IFS=', ' read -r l r t b < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= *//')
+    sw=$(xwininfo -root | sed -n 's/.*Width: *//p')
+    sh=$(xwininfo -root | sed -n 's/.*Height: *//p')
+    echo "$((2 * x - l + r + w - sw)) $((2 * y - t + b + h - sh))"
+}
+r=ok
+for _ in $(seq 10); do
+    read -r dx dy < <(off_centre)
+    [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ] || { r=no; break; }
+done
+check "centred from its first map" "$r" "its frame is off centre by ($dx/2, $dy/2) px"
+first=$(place)
+xdotool windowmove "$window" 40 60
+for _ in $(seq 100); do [ "$(place)" != "$first" ] && moved=$(place) && break; sleep 0.02; done
+r=ok
+for _ in $(seq 60); do  # longer than any correction could wait
+    [ "$(place)" = "${moved:-}" ] || { r=no; break; }
+    sleep 0.05
+done
+check "left where the user put it" "$r" "moved to ${moved:-nowhere}, then to $(place)"
 import -window root "$shot-list.png"
 
 size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
