@@ -13,7 +13,7 @@ packages=(
     locales fonts-wqy-microhei
     xvfb xauth openbox wmctrl xdotool xclip imagemagick zbar-tools libxcb-damage0-dev
     librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
-    dbus at-spi2-core python3-pyatspi
+    dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
     clang libclang-rt-14-dev
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 )

@@ -47,8 +47,9 @@ void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
     if (type != QtFatalMsg)
         return;
     const char* display = std::getenv("DISPLAY");
-    std::fprintf(
-        stderr, "zentorix: no display could be opened (DISPLAY=%s)\n", display != nullptr ? display : "");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "zentorix: no display could be opened (DISPLAY=%s%s%s)\n", display != nullptr ? display : "",
+        wayland != nullptr ? ", WAYLAND_DISPLAY=" : "", wayland != nullptr ? wayland : "");
     std::_Exit(1);
 }
 
@@ -98,11 +99,9 @@ int RunProgram(const char* programName)
     SetFloatingPointEnvironment();
     RefreshDecimalMark();
 
-    // Wayland lets no program place its own windows: use XWayland when
-    // there is one, unless the user chose a platform.
-    if (std::getenv("DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "xcb", 0);
-
+    // The display server is Qt's choice (Wayland on a Wayland session, X11
+    // otherwise; QT_QPA_PLATFORM when the user sets it), and the environment
+    // that launched programs inherit stays the user's.
     qInstallMessageHandler(NoDisplay);
     TApplication application(programName);
     qInstallMessageHandler(nullptr);

@@ -6,6 +6,7 @@ title="Zentorix2024电阻计算器2024"
 
 start_session() {
     local displayfile
+    unset WAYLAND_DISPLAY  # the program on this X server, whatever the caller's desktop
     displayfile=$(mktemp)
     Xvfb -displayfd 3 -ac -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$displayfile" 2>/dev/null &
     xvfb_pid=$!
