@@ -8,6 +8,7 @@
 #include "dialogframe.h"
 #include "frame/bindings.h"
 #include "frame/exepath.h"
+#include "frame/mimeapps.h"
 #include "frame/pathrule.h"
 #include "frame/placement.h"
 #include "frame/shell.h"
@@ -266,9 +267,10 @@ void TFrmMain::MnuEnglishClick()
     IniDatas.bChinese = false;
 }
 
-// The help file goes to the desktop. Where the desktop cannot open it (no
-// CHM viewer, no launcher), the same help as HTML pages goes to the browser;
-// where that fails too, the notice box says so.
+// The help file goes to the desktop where a program is registered for it.
+// Elsewhere (xdg-open would hand it to the browser, which shows a blank
+// page), and where the viewer or its launcher fails, the same help as HTML
+// pages goes to the browser; where that fails too, the notice box says so.
 void TFrmMain::MnuContentClick()
 {
     const std::string help = ReplaceExtension(ExecutablePath(), ".chm");
@@ -276,13 +278,17 @@ void TFrmMain::MnuContentClick()
         ShowHelpNotice(help);
         return;
     }
-    ShellOpen(help, [help] {
+    const auto browsePages = [help] {
         const std::string pages = HelpPagesIndex();
         if (IsRegularFile(pages))
             ShellBrowse(pages, [help] { ShowHelpNotice(help); });
         else
             ShowHelpNotice(help);
-    });
+    };
+    if (HasApplicationFor({"application/vnd.ms-htmlhelp", "application/x-chm"}))
+        ShellOpen(help, browsePages);
+    else
+        browsePages();
 }
 
 void TFrmMain::MnuWebClick()

@@ -19,12 +19,18 @@ mkdir "$home"
 cp "$program" "$home/zentorix"
 cp "$helpfile" "$home/zentorix.chm"
 mkdir "$work/shim"
-printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s/opened.log"\n' "$work" >"$work/shim/xdg-open"
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s/opened.log"\necho "${QT_QPA_PLATFORM-unset}" >"%s/platform"\n' \
+    "$work" "$work" >"$work/shim/xdg-open"
 chmod +x "$work/shim/xdg-open"
+# A desktop of its own, where a CHM viewer is registered.
+mkdir -p "$work/xdg/applications"
+printf '[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %%f\nMimeType=application/x-chm;\n' \
+    >"$work/xdg/applications/chmviewer.desktop"
+desktop=(XDG_CONFIG_HOME="$work/xdg" XDG_CONFIG_DIRS="$work/xdg" XDG_DATA_HOME="$work/xdg" XDG_DATA_DIRS="$work/xdg")
 start_session
 trap 'stop_session; rm -rf "$work"' EXIT
 
-PATH="$work/shim:$PATH" "$home/zentorix" 2>/dev/null &
+env PATH="$work/shim:$PATH" "${desktop[@]}" "$home/zentorix" 2>/dev/null &
 pid=$!
 wait_for_windows 1 && r=ok || r=no
 check "main window" "$r" "no window titled $title"
@@ -58,6 +64,17 @@ url=$(opened 2)
 path=$(printf '%b' "$(sed 's/%/\\x/g' <<<"${url#file://}")")  # percent-decoded
 [ "$path" = "$home/zentorix.chm" ] && r=ok || r=no
 check "Help > Content" "$r" "the desktop got '$url' ($path), not the help file"
+[ "$(cat "$work/platform")" = unset ] && r=ok || r=no
+check "launched as the user's" "$r" "the launcher got QT_QPA_PLATFORM=$(cat "$work/platform")"
+
+# With no viewer registered, the HTML pages go to the browser at once.
+rm "$work/xdg/applications/chmviewer.desktop"
+mkdir "$home/zentorix-help"
+echo '<html></html>' >"$home/zentorix-help/index.html"
+menu h c
+url=$(opened 3)
+[ "$url" = "file://$(sed 's/ /%20/g; s/帮助/%E5%B8%AE%E5%8A%A9/' <<<"$home")/zentorix-help/index.html" ] && r=ok || r=no
+check "Help > Content, no viewer" "$r" "the desktop got '$url', not the pages"
 
 dialog_shot() {  # dialog_shot TITLE FILE CLOSE-KEY
     local found=no

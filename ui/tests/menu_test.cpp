@@ -48,6 +48,10 @@ protected:
         char pattern[] = "/tmp/zentorix-menu-XXXXXX";
         folder = mkdtemp(pattern);
         OverrideExecutablePath(folder + "/zentorix");
+        // A desktop of its own, with a CHM viewer registered.
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            setenv(variable, (folder + "/xdg").c_str(), 1);
+        RegisterViewer(true);
         previousShell
             = ReplaceShellService([this](Verb verb, const std::string& target, std::function<void()> failed) {
                   verbs.push_back(verb);
@@ -60,6 +64,8 @@ protected:
     {
         StopWindows();
         ReplaceShellService(previousShell);
+        for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
+            unsetenv(variable);
         std::filesystem::remove_all(folder);
     }
 
@@ -92,6 +98,17 @@ protected:
         emit main->findChild<QMenu*>("MnuSet")->aboutToShow();
         return {main->findChild<QAction*>("MnuChinese")->isChecked(),
             main->findChild<QAction*>("MnuEnglish")->isChecked()};
+    }
+
+    void RegisterViewer(bool registered) const
+    {
+        const std::string entry = folder + "/xdg/applications/chmviewer.desktop";
+        std::filesystem::create_directories(folder + "/xdg/applications");
+        std::filesystem::remove(entry);
+        if (registered) {
+            std::ofstream(entry) << "[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %f\n"
+                                    "MimeType=application/vnd.ms-htmlhelp;\n";
+        }
     }
 
     std::string IniPath() const { return folder + "/zentorix.ini"; }
@@ -352,28 +369,35 @@ TEST(Dialogs, LayoutAndCaptions)
     EXPECT_EQ(close->geometry(), QRect(0, 216, 209, 25));
 }
 
-// Where the desktop cannot open the help file, the HTML pages beside the
-// executable go to the browser; where that fails too, the notice box.
+// The help file goes to a viewer registered for it. Where none is, or the
+// viewer fails, the HTML pages beside the executable go to the browser; where
+// that fails too, the notice box.
 TEST_F(Menus, HelpWhereTheDesktopCannotOpenIt)
 {
     const std::string pages = folder + "/zentorix-help/index.html";
     const std::string notice = "不能打开帮助文件" + HelpPath() + "\r\nCan not Open Help File" + HelpPath();
     const struct {
         const char* name;
+        bool viewer;
         bool pagesThere;
         std::vector<bool> succeeds;  // each request in turn
         std::vector<std::string> requests;
         bool box;
     } cases[] = {
-        {"the viewer opens it", true, {true}, {"open " + HelpPath()}, false},
-        {"no viewer: the pages in the browser", true, {false, true},
+        {"the viewer opens it", true, true, {true}, {"open " + HelpPath()}, false},
+        {"the viewer fails: the pages in the browser", true, true, {false, true},
             {"open " + HelpPath(), "browse " + pages}, false},
-        {"no viewer, no browser", true, {false, false}, {"open " + HelpPath(), "browse " + pages}, true},
-        {"no viewer, no pages", false, {false}, {"open " + HelpPath()}, true},
+        {"the viewer fails, no browser", true, true, {false, false}, {"open " + HelpPath(), "browse " + pages},
+            true},
+        {"the viewer fails, no pages", true, false, {false}, {"open " + HelpPath()}, true},
+        {"no viewer registered: the pages in the browser", false, true, {true}, {"browse " + pages}, false},
+        {"no viewer, no browser", false, true, {false}, {"browse " + pages}, true},
+        {"nothing at all", false, false, {}, {}, true},
     };
     std::ofstream(HelpPath()) << "x";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        RegisterViewer(c.viewer);
         std::filesystem::remove_all(folder + "/zentorix-help");
         if (c.pagesThere) {
             std::filesystem::create_directory(folder + "/zentorix-help");
