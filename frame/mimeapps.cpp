@@ -142,7 +142,7 @@ public:
             && (tryExec.empty() || IsProgram(tryExec));
     }
 
-    // The first usable entry, in id order, that lists the type and is not in
+    // Whether a usable entry lists the type in its MimeType=, its id not in
     // `removed`.
     bool AnyListing(const std::string& type, const std::set<std::string>& removed)
     {

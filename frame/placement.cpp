@@ -8,6 +8,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -25,13 +26,19 @@ std::optional<QMargins> knownFrame;
 
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
+// The atoms named, asked for together: one round trip.
+template <std::size_t N> std::array<xcb_atom_t, N> Atoms(xcb_connection_t* connection, const char* const (&names)[N])
 {
-    const ReplyPointer<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection,
-            xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr),
-        &std::free);
-    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::array<xcb_intern_atom_cookie_t, N> cookies;
+    for (std::size_t i = 0; i < N; ++i)
+        cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+    std::array<xcb_atom_t, N> atoms;
+    for (std::size_t i = 0; i < N; ++i) {
+        const ReplyPointer<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(connection, cookies[i], nullptr), &std::free);
+        atoms[i] = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+    return atoms;
 }
 
 // The CARDINAL values of a window's property, or nothing when it is not set.
@@ -47,46 +54,78 @@ std::optional<std::vector<std::uint32_t>> Cardinals(
     return std::vector<std::uint32_t>(values, values + xcb_get_property_value_length(reply.get()) / 4);
 }
 
-// Asks an X11 window manager for the frame it will put around `window` when
-// it maps it (_NET_REQUEST_FRAME_EXTENTS), and waits a moment for the answer.
-// Nothing when the window manager does not offer that or does not answer.
-std::optional<QMargins> RequestFrame(QWidget* window)
+// An X11 connection whose window manager tells the frame it will put around
+// a window before mapping it (_NET_REQUEST_FRAME_EXTENTS); nothing elsewhere.
+struct FrameRequests {
+    xcb_connection_t* connection;
+    xcb_window_t root;
+    xcb_atom_t request;
+    xcb_atom_t extents;
+};
+
+std::optional<FrameRequests> Offered()
 {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (connection == nullptr || window->screen() == nullptr)
+    if (connection == nullptr)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    const xcb_atom_t request = Atom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    const xcb_atom_t extents = Atom(connection, "_NET_FRAME_EXTENTS");
-    const auto supported = Cardinals(connection, root, Atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+    // Atoms last as long as the X server: asked for once.
+    static const auto atoms
+        = Atoms(connection, {"_NET_SUPPORTED", "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS"});
+    const auto [supportedAtom, request, extents] = atoms;
+    const auto supported = Cardinals(connection, root, supportedAtom, XCB_ATOM_ATOM);
     if (!supported || std::find(supported->begin(), supported->end(), request) == supported->end())
         return std::nullopt;
+    return FrameRequests{connection, root, request, extents};
+}
 
-    // The window, with the type and decorations it is shown with, exists
-    // before it is mapped: the request is about that window.
+// The request about `window`, which exists from here on with the type and
+// decorations it is shown with; the answer comes as a property on it.
+xcb_window_t Ask(const FrameRequests& x, QWidget* window)
+{
     const auto id = static_cast<xcb_window_t>(window->winId());
     xcb_client_message_event_t message = {};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = id;
-    message.type = request;
-    xcb_send_event(connection, 0, root,
-        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    message.type = x.request;
+    xcb_send_event(x.connection, 0, x.root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
         reinterpret_cast<const char*>(&message));
-    xcb_flush(connection);
+    xcb_flush(x.connection);
+    return id;
+}
 
-    // The answer is a property on the window; a window manager answers in
-    // well under a millisecond, and one that does not costs this wait once.
+std::optional<QMargins> Answer(const FrameRequests& x, const QWidget* window)
+{
+    const auto values = Cardinals(x.connection, static_cast<xcb_window_t>(window->winId()), x.extents, XCB_ATOM_CARDINAL);
+    if (!values || values->size() != 4)
+        return std::nullopt;
+    // Left, right, top, bottom, in device pixels.
+    const qreal ratio = window->devicePixelRatioF();
+    return QMargins(qRound((*values)[0] / ratio), qRound((*values)[2] / ratio), qRound((*values)[1] / ratio),
+        qRound((*values)[3] / ratio));
+}
+
+// The frame the window manager announces for `window`: as it answered an
+// earlier request, or as it answers one now, waiting a moment for it.
+std::optional<QMargins> AnnouncedFrame(QWidget* window)
+{
+    const auto x = Offered();
+    if (!x || window->screen() == nullptr)
+        return std::nullopt;
+    if (window->testAttribute(Qt::WA_WState_Created)) {
+        if (const auto answer = Answer(*x, window))
+            return answer;
+    }
+    Ask(*x, window);
+    // A window manager answers in a millisecond or two; one that does not
+    // costs this wait.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
     do {
-        if (const auto values = Cardinals(connection, id, extents, XCB_ATOM_CARDINAL); values && values->size() == 4) {
-            // Left, right, top, bottom, in device pixels.
-            const qreal ratio = window->devicePixelRatioF();
-            return QMargins(qRound((*values)[0] / ratio), qRound((*values)[2] / ratio), qRound((*values)[1] / ratio),
-                qRound((*values)[3] / ratio));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (const auto answer = Answer(*x, window))
+            return answer;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
@@ -103,7 +142,7 @@ QMargins FrameOf(QWidget* window)
         margins = QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
             frame.bottom() - client.bottom());
     } else {
-        margins = RequestFrame(window);
+        margins = AnnouncedFrame(window);
     }
     if (margins)
         knownFrame = margins;
@@ -111,6 +150,12 @@ QMargins FrameOf(QWidget* window)
 }
 
 }  // namespace
+
+void AskForFrame(QWidget* window)
+{
+    if (const auto x = Offered())
+        Ask(*x, window);
+}
 
 void CentreOnScreen(QWidget* window, const QScreen* screen)
 {

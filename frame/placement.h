@@ -13,4 +13,9 @@ namespace zentorix {
 // windows, and this does nothing.
 void CentreOnScreen(QWidget* window, const QScreen* screen = nullptr);
 
+// Asks the X11 window manager now for the frame it will put around `window`
+// (which is created for it): the answer is there, without a wait, when the
+// window is centred as it is first shown.
+void AskForFrame(QWidget* window);
+
 }  // namespace zentorix

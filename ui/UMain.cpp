@@ -115,6 +115,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ProgramIcon());
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    AskForFrame(this);  // answered while the rest of the program starts
 
     ui->N1->setSeparator(true);
     ui->StatusBar1->raise();  // over the page control's last three pixels
