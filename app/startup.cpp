@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -54,18 +55,27 @@ void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
 }
 
 // SIGTERM, SIGINT and SIGHUP (a logout) close the main window the normal way,
-// so the settings are written as at File › Exit; a second one ends the
-// program at once. The handler only writes to a pipe the main loop watches.
+// so the settings are written as at File › Exit. More of them within a few
+// seconds are the same request (a logout sends TERM, then HUP); one that comes
+// later, while the close has still not ended, ends the program at once. The
+// handler only writes to a pipe the main loop watches.
 int signalPipe[2] = {-1, -1};
 volatile std::sig_atomic_t signalsSeen = 0;
+std::timespec firstSignal = {};
+constexpr std::time_t kSameRequestSeconds = 5;
 
 void OnSignal(int number)
 {
+    std::timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
     if (signalsSeen != 0) {
+        if (now.tv_sec - firstSignal.tv_sec < kSameRequestSeconds)
+            return;
         std::signal(number, SIG_DFL);
         std::raise(number);
         return;
     }
+    firstSignal = now;
     signalsSeen = 1;
     const char byte = static_cast<char>(number);
     [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
@@ -89,7 +99,25 @@ void CloseOnSignals(QWidget* mainWindow)
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&action.sa_mask, number);  // one handler at a time
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
         sigaction(number, &action, nullptr);
+}
+
+// Qt ends the program with exit() when the display connection breaks (the X
+// server often goes first at a logout), so the main window is never destroyed
+// and never saves: the settings are saved here instead. A failure can only be
+// told on standard error now.
+void SaveIfCutShort()
+{
+    if (FrmMain == nullptr)
+        return;  // the main window is gone: it has saved
+    try {
+        FrmMain->IniDatas.Save();
+    } catch (const Exception& failure) {
+        std::fprintf(stderr, "zentorix: %s\n", failure.Message().c_str());
+    } catch (...) {
+    }
 }
 
 }  // namespace
@@ -114,6 +142,7 @@ int RunProgram(const char* programName)
         const Form<TAboutBox> aboutBox(AboutBox);
 
         CloseOnSignals(FrmMain);
+        std::atexit(SaveIfCutShort);
         mainWindow->show();
         QApplication::exec();
     } catch (const Exception& failure) {

@@ -74,8 +74,9 @@ check "no file elsewhere" "$r" "a settings file outside the executable's name"
 
 # 2. A signal (a logout, Ctrl+C, kill) closes the window as File > Exit does:
 #    the language chosen in the session is saved, exit code 0, no box; even
-#    with a dialog open.
-for signal in TERM INT HUP; do
+#    with a dialog open, and when more signals follow at once (a logout sends
+#    TERM, then HUP).
+for signal in TERM INT HUP "TERM HUP INT"; do
     mkdir -p "$work/signal-$signal"
     cp "$program" "$work/signal-$signal/zentorix"
     "$work/signal-$signal/zentorix" 2>/dev/null &
@@ -84,12 +85,30 @@ for signal in TERM INT HUP; do
     xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)" 2>/dev/null
     xdotool key alt+s; sleep 0.3; xdotool key e; sleep 0.3  # English
     [ "$signal" = HUP ] && { xdotool key alt+h; sleep 0.3; xdotool key a; sleep 0.5; }  # the about box open
-    kill -"$signal" "$pid"
+    for one in $signal; do kill -"$one" "$pid"; done
     wait_for_exit "$pid" || true
     ini="$work/signal-$signal/zentorix.ini"
     [ "$exit_code" = 0 ] && [ "$(cat "$ini" 2>/dev/null)" = $'[Setting]\nbChinese=0' ] && r=ok || r=no
     check "SIG$signal" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
 done
+
+# The X server going away (as it may first at a logout) ends the program,
+# the settings saved.
+mkdir "$work/display-gone"
+cp "$program" "$work/display-gone/zentorix"
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+gone_pid=$!
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+DISPLAY=":$(cat "$displayfile")" "$work/display-gone/zentorix" 2>/dev/null &
+pid=$!
+DISPLAY=":$(cat "$displayfile")" xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null
+kill "$gone_pid"
+wait_for_exit "$pid" || true
+ini="$work/display-gone/zentorix.ini"
+[ "$exit_code" != timeout ] && [ "$(cat "$ini" 2>/dev/null)" = $'[Setting]\nbChinese=1' ] && r=ok || r=no
+check "X server gone" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
+rm -f "$displayfile"
 
 # 3. Files that cannot be written: one box at exit, exit code 0, file as it was.
 expect_failure() {
