@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -148,6 +150,15 @@ void RunLauncher(const std::vector<std::string>& command, std::function<void(boo
         // would outlive the program) but its end of the pipe, as fd 3.
         dup2(pipe[1], 3);
         close_range(4, ~0U, 0);
+        // Nor our signal handling: an inherited SIGCHLD=SIG_IGN would have
+        // the kernel reap the launcher before it can be waited for, and the
+        // launcher gets the defaults a new program expects.
+        struct sigaction defaults = {};
+        defaults.sa_handler = SIG_DFL;
+        sigemptyset(&defaults.sa_mask);
+        for (int number = 1; number < NSIG; ++number)
+            sigaction(number, &defaults, nullptr);
+        sigprocmask(SIG_SETMASK, &defaults.sa_mask, nullptr);
         const pid_t launcher = fork();
         if (launcher == 0) {
             close(3);
@@ -155,8 +166,9 @@ void RunLauncher(const std::vector<std::string>& command, std::function<void(boo
             _exit(127);
         }
         int status = 0;
-        const char ok = launcher > 0 && waitpid(launcher, &status, 0) == launcher && WIFEXITED(status)
-            && WEXITSTATUS(status) == 0;
+        pid_t waited = -1;
+        while (launcher > 0 && (waited = waitpid(launcher, &status, 0)) < 0 && errno == EINTR) { }
+        const char ok = waited == launcher && WIFEXITED(status) && WEXITSTATUS(status) == 0;
         [[maybe_unused]] const ssize_t written = write(3, &ok, 1);
         _exit(0);
     }
@@ -166,7 +178,7 @@ void RunLauncher(const std::vector<std::string>& command, std::function<void(boo
         Later(std::move(done), false);
         return;
     }
-    waitpid(child, nullptr, 0);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) { }
 
     // One byte comes when the launcher has ended; nothing (end of file) when
     // the watcher could not report.

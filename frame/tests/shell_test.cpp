@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
@@ -85,11 +86,14 @@ TEST(RunLauncher, ReportsTheLaunchersExitStatus)
         const char* name;
         const char* script;  // nothing: no such program
         bool ok;
+        bool childrenIgnored = false;  // SIGCHLD=SIG_IGN inherited by the program
     } cases[] = {
         {"succeeds", "exit 0", true},
         {"reports failure", "exit 4", false},
         {"killed", "kill -9 $$", false},
         {"not on PATH", nullptr, false},
+        {"succeeds, SIGCHLD ignored", "exit 0", true, true},
+        {"reports failure, SIGCHLD ignored", "exit 4", false, true},
     };
     const std::string saved = std::getenv("PATH");
     setenv("PATH", (folder.Path() + ":/usr/bin:/bin").c_str(), 1);
@@ -103,7 +107,9 @@ TEST(RunLauncher, ReportsTheLaunchersExitStatus)
                 std::string("#!/bin/sh\nprintf '%s' \"$1\" >'") + log + "'\n" + c.script + "\n");
             chmod(folder.Path("launcher").c_str(), 0755);
         }
+        std::signal(SIGCHLD, c.childrenIgnored ? SIG_IGN : SIG_DFL);
         EXPECT_EQ(RunAndWait({"launcher", url}), std::optional(c.ok));
+        std::signal(SIGCHLD, SIG_DFL);
         if (c.script != nullptr) {
             EXPECT_EQ(test::ReadFile(log), url) << "the URL reaches the launcher byte for byte";
         }
