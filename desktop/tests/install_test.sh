@@ -48,6 +48,11 @@ case "\$1" in
 esac
 SHIM
 chmod 755 "$work/shim/xdg-open"
+# The desktop's data: a CHM viewer registered for the help file's type.
+mkdir -p "$work/desktop/applications"
+printf '[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %%f\nMimeType=application/vnd.ms-htmlhelp;\n' \
+    >"$work/desktop/applications/chmviewer.desktop"
+chmod -R a+rX "$work/desktop"
 
 # Starts the installed program as USER with PATH; sets pid.
 start() {  # start USER PATH
@@ -55,7 +60,8 @@ start() {  # start USER PATH
     if [ "$1" != root ]; then
         runner=(setpriv --reuid="$1" --regid="$1" --clear-groups env HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime")
     fi
-    "${runner[@]}" env -u XDG_CONFIG_HOME PATH="$2" "$prefix/bin/zentorix" 2>/dev/null &
+    "${runner[@]}" env -u XDG_CONFIG_HOME XDG_DATA_HOME="$work/empty" XDG_DATA_DIRS="$work/desktop" \
+        XDG_CONFIG_DIRS="$work/empty" PATH="$2" "$prefix/bin/zentorix" 2>/dev/null &
     pid=$!
     wait_for_windows 1 || { echo "FAIL: no main window"; failures=$((failures + 1)); }
     window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
