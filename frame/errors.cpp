@@ -87,6 +87,7 @@ QSizeF LaidOutSize(const QString& text, const QFont& font, int width)
 {
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTextDirection(Qt::LeftToRight);
     QSizeF size;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
         QTextLayout layout(paragraph, font);
@@ -119,6 +120,11 @@ QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
     constexpr qsizetype kMeasured = 4000;
     area->setWordWrapMode(
         lines.size() <= kMeasured ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WrapAnywhere);
+    // Left to right, as the list box is: a right-to-left mark in a quoted
+    // list line must not turn the line round.
+    QTextOption direction = area->document()->defaultTextOption();
+    direction.setTextDirection(Qt::LeftToRight);
+    area->document()->setDefaultTextOption(direction);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette palette = area->palette();
     palette.setBrush(QPalette::Base, palette.window());

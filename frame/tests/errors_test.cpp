@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -96,6 +97,8 @@ TEST(ShowMessageBox, RealBoxShowsTheMessageAsWritten)
         {"short", "Floating point overflow.", "Floating point overflow.", false},
         {"two lines", "不能打开帮助文件/a.chm\r\nCan not Open Help File/a.chm",
             "不能打开帮助文件/a.chm\nCan not Open Help File/a.chm", false},
+        {"a right-to-left mark in a list line", "'\u200F2' is not a valid floating point value.",
+            "'\u200F2' is not a valid floating point value.", false},
         {"a pasted megabyte", "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.",
             "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.", true},
     };
@@ -104,13 +107,14 @@ TEST(ShowMessageBox, RealBoxShowsTheMessageAsWritten)
         QString shown, caption, copied;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         int buttons = 0;
-        bool modal = false, scrolls = false, fitsScreen = false;
+        bool modal = false, scrolls = false, fitsScreen = false, leftToRight = false;
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             auto* area = box->findChild<QPlainTextEdit*>("MessageText");
             ASSERT_NE(area, nullptr);
             shown = area->toPlainText();
+            leftToRight = area->document()->firstBlock().textDirection() == Qt::LeftToRight;
             scrolls = area->verticalScrollBar()->maximum() > 0;
             fitsScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
             caption = box->windowTitle();
@@ -125,6 +129,7 @@ TEST(ShowMessageBox, RealBoxShowsTheMessageAsWritten)
         EXPECT_EQ(answer, mb::kIdOk);
         EXPECT_TRUE(shown == QString::fromStdString(c.shown)) << shown.left(200).toStdString();
         EXPECT_EQ(scrolls, c.scrolls);
+        EXPECT_TRUE(leftToRight);
         EXPECT_TRUE(fitsScreen);
         EXPECT_EQ(caption, QString::fromUtf8(kTitle.c_str()));
         EXPECT_EQ(icon, QMessageBox::Critical);
