@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -424,25 +425,33 @@ void SyncFolder(const std::string& folder)
 // A temporary file in `folder`: unnamed where the file system allows it, so
 // that a save killed part-way leaves nothing; otherwise with a short name of
 // fixed length, whatever the target's name. `name` is empty for an unnamed one.
+// An unnamed file is named through /proc (see NameTemporary): without /proc,
+// the temporary file is a named one from the start.
 int OpenTemporary(const std::string& folder, std::string& name)
 {
     name.clear();
-    const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        return fd;
+    if (access("/proc/self/fd", X_OK) == 0) {
+        const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return fd;
+    }
     name = folder + "/.zentorix-XXXXXX";
     return mkostemp(name.data(), O_CLOEXEC);
 }
 
 // Gives the unnamed temporary file a short name beside the target, which the
-// rename then replaces the target with.
+// rename then replaces the target with. The names are unpredictable, so no
+// one who may write the folder can take them all in advance.
 bool NameTemporary(int fd, const std::string& folder, std::string& name)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return false;
         name = folder + "/.zentorix-";
-        for (int i = 0; i < 6; ++i)
-            name += "abcdefghijklmnopqrstuvwxyz0123456789"[std::rand() % 36];
+        for (const unsigned char byte : random)
+            name += "abcdefghijklmnopqrstuvwxyz0123456789"[byte % 36];
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         if (errno != EEXIST)

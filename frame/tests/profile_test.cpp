@@ -196,6 +196,26 @@ TEST_F(SettingsRecord, TheCopyThatEndsLastWins)
     EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
 }
 
+// Someone who may write the folder cannot foresee the temporary names and
+// take them first: the names that rand() gives from its fixed start are all
+// taken here, and the save still succeeds.
+TEST_F(SettingsRecord, TemporaryNamesCannotBeForeseen)
+{
+    std::srand(1);
+    for (int name = 0; name < 100; ++name) {
+        std::string taken = folder.Path(".zentorix-");
+        for (int i = 0; i < 6; ++i)
+            taken += "abcdefghijklmnopqrstuvwxyz0123456789"[std::rand() % 36];
+        WriteFile(taken, "");
+    }
+    std::srand(1);  // as in a process that has just started
+    {
+        TIniDatas record;
+        record.bChinese = false;
+    }
+    EXPECT_EQ(ReadFile(IniPath()), "[Setting]\nbChinese=0\n");
+}
+
 // Two processes saving over and over: a reader only ever sees one whole file.
 TEST_F(SettingsRecord, ConcurrentSavesNeverMix)
 {
