@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev libqrencode-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     locales fonts-wqy-microhei
-    xvfb xauth openbox wmctrl xdotool xclip imagemagick zbar-tools libxcb-damage0-dev
+    xvfb xauth openbox wmctrl xdotool xclip x11-utils imagemagick zbar-tools libxcb-damage0-dev
     librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
     dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
     clang libclang-rt-14-dev

@@ -10,12 +10,16 @@
 
 #include <QSocketNotifier>
 
+#include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
+#include <string>
 #include <unistd.h>
 
 namespace zentorix {
@@ -42,16 +46,44 @@ private:
 
 // Without a usable display Qt cannot start and aborts. Say so on one line and
 // end with status 1: no box can be shown, and a failure must not read as
-// success. Qt's own messages while it starts are not shown: that line says it.
+// success. Qt's own messages while it starts are not shown: that line says it,
+// naming the platform the user chose, if any, and the display it was to use.
 void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
 {
     if (type != QtFatalMsg)
         return;
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    std::fprintf(stderr, "zentorix: no display could be opened (DISPLAY=%s%s%s)\n", display != nullptr ? display : "",
-        wayland != nullptr ? ", WAYLAND_DISPLAY=" : "", wayland != nullptr ? wayland : "");
+    const auto value = [](const char* name) {
+        const char* text = std::getenv(name);
+        return std::string(text != nullptr ? text : "");
+    };
+    const std::string platform = value("QT_QPA_PLATFORM");
+    std::string where;
+    if (platform.empty() || platform.starts_with("xcb"))
+        where = "DISPLAY=" + value("DISPLAY");
+    if ((platform.empty() && !value("WAYLAND_DISPLAY").empty()) || platform.starts_with("wayland"))
+        where += (where.empty() ? "" : ", ") + ("WAYLAND_DISPLAY=" + value("WAYLAND_DISPLAY"));
+    if (!platform.empty())
+        where = "QT_QPA_PLATFORM=" + platform + (where.empty() ? "" : ", " + where);
+    std::fprintf(stderr, "zentorix: no display could be opened (%s)\n", where.c_str());
     std::_Exit(1);
+}
+
+// A scale factor of zero, below it or not finite leaves Qt without a window
+// and without a word: refuse it on one line instead.
+bool UsableScaleFactor()
+{
+    const char* factor = std::getenv("QT_SCALE_FACTOR");
+    if (factor == nullptr || *factor == '\0')
+        return true;
+    double value = 1.0;
+    const char* end = factor + std::strlen(factor);
+    const auto [stop, error] = std::from_chars(factor, end, value);
+    if (error != std::errc() || stop != end)
+        return true;  // not a number: Qt passes it over
+    if (value > 0.0 && std::isfinite(value))
+        return true;
+    std::fprintf(stderr, "zentorix: QT_SCALE_FACTOR=%s is not a scale factor the window can be shown at\n", factor);
+    return false;
 }
 
 // SIGTERM, SIGINT and SIGHUP (a logout) close the main window the normal way,
@@ -130,6 +162,8 @@ int RunProgram(const char* programName)
     // The display server is Qt's choice (Wayland on a Wayland session, X11
     // otherwise; QT_QPA_PLATFORM when the user sets it), and the environment
     // that launched programs inherit stays the user's.
+    if (!UsableScaleFactor())
+        return 1;
     qInstallMessageHandler(NoDisplay);
     TApplication application(programName);
     qInstallMessageHandler(nullptr);

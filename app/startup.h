@@ -5,7 +5,8 @@ namespace zentorix {
 
 inline constexpr const char* kApplicationTitle = "Zentorix2024电阻计算器2024";
 
-// Returns the program's exit code, always 0.
+// Returns the program's exit code: 0, or 1 when the window cannot be shown
+// at the scale factor asked for.
 int RunProgram(const char* programName);
 
 }  // namespace zentorix

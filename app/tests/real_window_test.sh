@@ -17,6 +17,16 @@ cp "$program" "$work/zentorix"
 start_session
 trap 'stop_session; rm -rf "$work"' EXIT
 
+# What the window manager does with the windows, from before the program
+# starts: xev on the root window, ready once it has seen a property change.
+xev -root -event substructure -event property >"$work/root-events" 2>/dev/null &
+xev_pid=$!
+for _ in $(seq 100); do
+    xprop -root -f ZENTORIX_MARK 8s -set ZENTORIX_MARK ready
+    grep -q PropertyNotify "$work/root-events" && break
+    sleep 0.05
+done
+
 # The command line is ignored: Qt's own options included.
 "$work/zentorix" -platform offscreen -reverse --help 2>/dev/null &
 pid=$!
@@ -24,26 +34,11 @@ wait_for_windows 1 && mapped=ok || mapped=no
 check "main window" "$mapped" "no window titled $title"
 window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
 
-# Placed once, before it was mapped: centred with its frame from the first
-# look on, and never moved by the program, even when the user moves it at once.
+# Placed once, before it was mapped: its frame centred when it is mapped, and
+# never moved by the program afterwards, even when the user moves it at once.
 place() { xwininfo -id "$window" | sed -n 's/.*Absolute upper-left [XY]: *//p' | paste -sd,; }
-off_centre() {  # the frame's centre minus the screen's, doubled: "dx dy"
-    local x y w h l r t b sw sh
-    IFS=, read -r x y < <(place)
-    w=$(xwininfo -id "$window" | sed -n 's/.*Width: *//p')
-    h=$(xwininfo -id "$window" | sed -n 's/.*Height: *//p')
-    IFS=', ' read -r l r t b < <(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= *//')
-    sw=$(xwininfo -root | sed -n 's/.*Width: *//p')
-    sh=$(xwininfo -root | sed -n 's/.*Height: *//p')
-    echo "$((2 * x - l + r + w - sw)) $((2 * y - t + b + h - sh))"
-}
-r=ok
-for _ in $(seq 10); do
-    read -r dx dy < <(off_centre)
-    [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ] || { r=no; break; }
-done
-check "centred from its first map" "$r" "its frame is off centre by ($dx/2, $dy/2) px"
 first=$(place)
+xprop -root -f ZENTORIX_MARK 8s -set ZENTORIX_MARK user-moves
 xdotool windowmove "$window" 40 60
 for _ in $(seq 100); do [ "$(place)" != "$first" ] && moved=$(place) && break; sleep 0.02; done
 r=ok
@@ -52,6 +47,27 @@ for _ in $(seq 60); do  # longer than any correction could wait
     sleep 0.05
 done
 check "left where the user put it" "$r" "moved to ${moved:-nowhere}, then to $(place)"
+kill "$xev_pid"
+# The frame's story in the root window's events: "map X Y W H" as it was
+# mapped, "at X Y W H" for each place after that, "user" when the user moved.
+frame=$(xwininfo -tree -id "$window" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+story=$(awk -v frame="$frame" '
+    /^[A-Za-z]+ event/ { kind = $1; next }
+    kind == "ConfigureNotify" && index($0, "window " frame ",") {
+        match($0, /\(-?[0-9]+,-?[0-9]+\), width [0-9]+, height [0-9]+/)
+        geometry = substr($0, RSTART, RLENGTH); gsub(/[^-0-9]+/, " ", geometry)
+        if (mapped) print "at" geometry
+    }
+    kind == "MapNotify" && index($0, "window " frame ",") && !mapped { mapped = 1; print "map" geometry }
+    kind == "PropertyNotify" && mapped && !user { user = 1; print "user" }
+' "$work/root-events")
+read -r _ fx fy fw fh < <(grep '^map' <<<"$story")
+read -r sw sh < <(xwininfo -root | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w, h}')
+[ -n "${fh:-}" ] && [ $(((2 * fx + fw - sw) ** 2)) -le 4 ] && [ $(((2 * fy + fh - sh) ** 2)) -le 4 ] && r=ok || r=no
+check "centred when mapped" "$r" "its frame was mapped at ${fx:-?},${fy:-?} ${fw:-?}x${fh:-?} on ${sw}x${sh}"
+moves=$(sed -n '/^map/,/^user/p' <<<"$story" | grep '^at' | awk -v x="${fx:-}" -v y="${fy:-}" '$2 != x || $3 != y')
+[ -z "$moves" ] && r=ok || r=no
+check "not moved by the program" "$r" "its frame went on to: $(tr '\n' ';' <<<"$moves")"
 import -window root "$shot-list.png"
 
 size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
@@ -96,5 +112,14 @@ for display in "" ":$((RANDOM + 1000))"; do
     code=$?
     [ "$code" = 1 ] && [ "$(wc -l <<<"$said")" = 1 ] && [[ "$said" == *"no display could be opened"* ]] && r=ok || r=no
     check "no display '$display'" "$r" "exit $code, said: $said"
+done
+# A platform or scale factor that cannot work, with a working X display: the
+# line names what failed, not the display.
+for setting in QT_QPA_PLATFORM=wayland QT_SCALE_FACTOR=0; do
+    said=$(timeout 20 env -u WAYLAND_DISPLAY "$setting" "$work/zentorix" 2>&1 >/dev/null)
+    code=$?
+    [ "$code" = 1 ] && [ "$(wc -l <<<"$said")" = 1 ] && [[ "$said" == *"$setting"* ]] && [[ "$said" != *"DISPLAY=:"* ]] &&
+        r=ok || r=no
+    check "$setting" "$r" "exit $code, said: $said"
 done
 finish
