@@ -61,15 +61,30 @@ void MakeFoldersFor(const std::string& file)
     }
 }
 
+// The hierarchies that the system's packages own (the FHS's /usr and /opt):
+// root may write there, but a settings file of its own there would be read by
+// every user instead of theirs.
+bool InSystemHierarchy(const std::string& folder)
+{
+    for (const std::string root : {"/usr", "/opt"}) {
+        if (folder == root || folder.starts_with(root + "/"))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string SettingsFileFor(const std::string& executable)
 {
     if (!executable.empty()) {
         std::string beside = ReplaceExtension(executable, ".ini");
+        const std::string folder = FolderOf(beside);
         struct stat status;
-        if (lstat(beside.c_str(), &status) == 0
-            || faccessat(AT_FDCWD, FolderOf(beside).c_str(), W_OK | X_OK, AT_EACCESS) == 0)
+        if (lstat(beside.c_str(), &status) == 0)
+            return beside;
+        if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0
+            && !(geteuid() == 0 && InSystemHierarchy(folder)))
             return beside;
     }
     return ConfigFile();

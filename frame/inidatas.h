@@ -30,7 +30,8 @@ private:
 
 // The settings file for `executable`: beside it (its name with the extension
 // ".ini") when anything by that name is there or this user may create a file
-// in its folder. Otherwise (a system-wide install, or an unknown executable
+// in its folder (root not in /usr or /opt, where one file of root's would
+// stand for every user). Otherwise (a system-wide install, or an unknown executable
 // path) $XDG_CONFIG_HOME/zentorix/zentorix.ini, ~/.config when the variable is
 // unset or not absolute. Always an absolute path.
 std::string SettingsFileFor(const std::string& executable);

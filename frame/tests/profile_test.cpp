@@ -414,6 +414,40 @@ TEST(SettingsPlace, SystemWideInstall)
     OverrideExecutablePath("");
 }
 
+// Root running a system install leaves no file of its own beside the
+// executable, which every user would then read instead of theirs; a file
+// already there is used, and root's portable copies elsewhere keep theirs.
+TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "the rule is root's";
+    TempFolder config;
+    char pattern[] = "/opt/zentorix-test-XXXXXX";
+    const std::string system = mkdtemp(pattern);
+    const TempFolder portable;
+    const std::string inConfig = config.Path("zentorix/zentorix.ini");
+    const struct {
+        const char* name;
+        std::string executable;
+        bool fileThere;
+        std::string file;
+    } cases[] = {
+        {"installed in /opt", system + "/zentorix", false, inConfig},
+        {"installed in /opt, a file already beside it", system + "/zentorix", true, system + "/zentorix.ini"},
+        {"a portable copy", portable.Path("zentorix"), false, portable.Path("zentorix.ini")},
+    };
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(system + "/zentorix.ini");
+        if (c.fileThere)
+            WriteFile(system + "/zentorix.ini", "");
+        EXPECT_EQ(SettingsFileFor(c.executable), c.file);
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(system);
+}
+
 TEST_F(SettingsRecord, HostileFiles)
 {
     const std::string hundredMegabytes(100 << 20, 'z');
