@@ -112,6 +112,18 @@ public:
 
     char LastByte() const { return last_; }
 
+    // Whether the rest of the current line is being passed over unread.
+    bool PassingOver() const { return state_ == State::kSkip; }
+
+    // `count` NUL bytes (a hole of a sparse file) passed over while the rest
+    // of a line is: they hold no line end.
+    void PassOver(std::uint64_t count)
+    {
+        offset_ += count;
+        last_ = '\0';
+        heldCr_ = false;  // a CR before the hole was text
+    }
+
 private:
     enum class State { kLead, kSectionName, kKeyName, kValueLead, kValue, kSkip };
 
@@ -288,12 +300,28 @@ private:
     std::optional<Edit> edit_;
 };
 
-// Feeds a file's bytes to `reader` from its start, until `emit` stops it.
-template <typename Emit> bool ReadLines(int fd, LineReader& reader, Emit&& emit)
+// Feeds a file's first `size` bytes to `reader` from its start, until `emit`
+// stops it. `size` is the file's size when it was opened: a file that keeps
+// growing is read as it was. The holes of a sparse file are passed over
+// unread wherever the reader is passing over the rest of a line.
+template <typename Emit> bool ReadLines(int fd, std::uint64_t size, LineReader& reader, Emit&& emit)
 {
     std::vector<char> buffer(kBlock);
-    for (off_t offset = 0;;) {
-        const ssize_t count = pread(fd, buffer.data(), buffer.size(), offset);
+    const auto end = static_cast<off_t>(size);
+    for (off_t offset = 0; offset < end;) {
+        if (reader.PassingOver()) {
+            off_t data = lseek(fd, offset, SEEK_DATA);
+            if (data < 0)
+                data = errno == ENXIO ? end : offset;  // a hole to the end; or no hole known: read on
+            data = std::min(data, end);
+            if (data > offset) {
+                reader.PassOver(static_cast<std::uint64_t>(data - offset));
+                offset = data;
+                continue;
+            }
+        }
+        const auto wanted = static_cast<std::size_t>(std::min<off_t>(end - offset, static_cast<off_t>(buffer.size())));
+        const ssize_t count = pread(fd, buffer.data(), wanted, offset);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
@@ -371,7 +399,7 @@ bool WriteAll(int fd, std::string_view data, off_t offset)
 // Copies `length` bytes at `from` in `in` to `to` in `out`: in the kernel
 // where it can, else through a block-sized buffer, front to back or, when the
 // ranges of one file overlap forwards, back to front.
-bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
+bool CopyRange(int in, off_t from, int out, off_t to, std::uint64_t length)
 {
     if (in != out) {
         while (length > 0) {
@@ -402,6 +430,31 @@ bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
             to += static_cast<off_t>(chunk);
         }
         length -= chunk;
+    }
+    return true;
+}
+
+// CopyRange for two files, but only the data: a hole of a sparse file stays
+// a hole in the copy (whose length the caller sets).
+bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
+{
+    if (in == out)
+        return CopyRange(in, from, out, to, length);
+    const off_t end = from + static_cast<off_t>(length);
+    while (from < end) {
+        off_t data = lseek(in, from, SEEK_DATA);
+        if (data < 0 && errno == ENXIO)
+            return true;  // a hole to the end
+        if (data < 0)
+            data = from;  // holes not known here: all of it is data
+        if (data >= end)
+            return true;
+        off_t hole = lseek(in, data, SEEK_HOLE);
+        hole = hole < 0 ? end : std::min(hole, end);
+        if (!CopyRange(in, data, out, to + (data - from), static_cast<std::uint64_t>(hole - data)))
+            return false;
+        to += hole - from;
+        from = hole;
     }
     return true;
 }
@@ -499,6 +552,7 @@ Replaced ReplaceFile(
         && (old < 0
             || CopyBytes(old, static_cast<off_t>(edit.to), fd, from + static_cast<off_t>(edit.text.size()),
                 size - edit.to))
+        && ftruncate(fd, from + static_cast<off_t>(edit.text.size() + (old < 0 ? 0 : size - edit.to))) == 0
         && fchmod(fd, mode) == 0 && fsync(fd) == 0;
     if (!written || (name.empty() && !NameTemporary(fd, folder, name)))
         return fail(Replaced::kFailed);
@@ -565,7 +619,7 @@ std::optional<std::string> ReadProfileValue(
         return std::nullopt;
     LineReader reader(section, key);
     ValueFinder finder;
-    const bool read = ReadLines(fd, reader, finder);
+    const bool read = ReadLines(fd, static_cast<std::uint64_t>(status.st_size), reader, finder);
     close(fd);
     return read ? finder.value : std::nullopt;
 }
@@ -620,13 +674,13 @@ bool WriteProfileValue(
         return false;
     }
 
+    const std::uint64_t size = old >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     LineReader reader(section, key);
     EditFinder finder(section, key, value);
-    if (old >= 0 && !ReadLines(old, reader, finder)) {
+    if (old >= 0 && !ReadLines(old, size, reader, finder)) {
         close(old);
         return false;
     }
-    const std::uint64_t size = old >= 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
     const Edit edit = finder.Result(size, reader.LastByte());
     if (old >= 0 && Unchanged(old, edit)) {
         close(old);

@@ -501,6 +501,29 @@ TEST(ProfileWrite, KilledSaveLeavesNothing)
     }
 }
 
+// A sparse file: the value after a gigabyte-long hole is found, and the saved
+// file keeps the hole as a hole (a copy that fills it would take a gigabyte
+// of disk).
+TEST(ProfileWrite, SparseFilesStaySparse)
+{
+    TempFolder folder;
+    const std::string ini = folder.Path("z.ini");
+    constexpr off_t kHole = off_t{1} << 30;
+    {
+        std::ofstream file(ini, std::ios::binary);
+        file << "x";
+        file.seekp(kHole);
+        file << "\n[Setting]\nbChinese=0\n";
+    }
+    EXPECT_EQ(ReadProfileValue(ini, "Setting", "bChinese"), "0");
+    ASSERT_TRUE(WriteProfileValue(ini, "Setting", "bChinese", "1"));
+    EXPECT_EQ(ReadProfileValue(ini, "Setting", "bChinese"), "1");
+    struct stat status;
+    ASSERT_EQ(stat(ini.c_str(), &status), 0);
+    EXPECT_EQ(status.st_size, kHole + 22);
+    EXPECT_LT(status.st_blocks * 512, 1 << 20) << "the hole was filled";
+}
+
 // Files of other users and odd places: what may be written is written, in a
 // way that keeps the file's owner and group; what may not is left untouched.
 TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
