@@ -370,11 +370,12 @@ std::optional<std::string> ResolveLinks(std::string path)
     return std::nullopt;
 }
 
-// The file open for reading when it is a regular file (a FIFO is not waited
-// for, a link not followed), with its status; -1 otherwise.
-int OpenRegular(const std::string& path, struct stat& status)
+// The file open for reading (and writing, with O_RDWR) when it is a regular
+// file (a FIFO is not waited for, a link not followed), with its status; -1
+// otherwise.
+int OpenRegular(const std::string& path, struct stat& status, int access = O_RDONLY)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = open(path.c_str(), access | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
         close(fd);
         return -1;
@@ -563,14 +564,12 @@ Replaced ReplaceFile(
     return Replaced::kDone;
 }
 
-// Rewrites the file where it is (its owner, group, mode and links untouched):
-// the bytes after the edit move to their new place, the edit's text goes in,
-// the file takes its new length and reaches the disk.
-bool RewriteInPlace(const std::string& target, std::uint64_t size, const Edit& edit)
+// Rewrites the file open as `fd`, the very file that was read and checked
+// (its owner, group, mode and links untouched): the bytes after the edit move
+// to their new place, the edit's text goes in, the file takes its new length
+// and reaches the disk.
+bool RewriteInPlace(int fd, std::uint64_t size, const Edit& edit)
 {
-    const int fd = open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
     const std::uint64_t tail = size - edit.to;
     const std::uint64_t newSize = size - (edit.to - edit.from) + edit.text.size();
     const off_t tailTo = static_cast<off_t>(edit.from + edit.text.size());
@@ -581,7 +580,7 @@ bool RewriteInPlace(const std::string& target, std::uint64_t size, const Edit& e
     const bool ok = room && CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)
         && WriteAll(fd, edit.text, static_cast<off_t>(edit.from))
         && ftruncate(fd, static_cast<off_t>(newSize)) == 0 && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    return ok;
 }
 
 // Follows the lines of one file for the key's value: its first occurrence in
@@ -662,8 +661,10 @@ bool WriteProfileValue(
         if (!S_ISREG(status.st_mode) || (status.st_mode & 0222) == 0
             || faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0)
             return false;
+        // Opened once, for writing too: an in-place rewrite works on the file
+        // that was checked and read, whatever has taken its name since.
         struct stat opened;
-        old = OpenRegular(*target, opened);
+        old = OpenRegular(*target, opened, O_RDWR);
         if (old < 0 || opened.st_ino != status.st_ino || opened.st_dev != status.st_dev) {
             if (old >= 0)
                 close(old);
@@ -694,10 +695,12 @@ bool WriteProfileValue(
     Replaced replaced = Replaced::kOwnerCannotPass;
     if (folderWritable && (old < 0 || geteuid() == 0 || status.st_uid == geteuid()))
         replaced = ReplaceFile(*target, old, old >= 0 ? &status : nullptr, size, edit);
+    if (replaced == Replaced::kOwnerCannotPass && old >= 0) {
+        const bool rewritten = RewriteInPlace(old, size, edit);
+        return close(old) == 0 && rewritten;
+    }
     if (old >= 0)
         close(old);
-    if (replaced == Replaced::kOwnerCannotPass && old >= 0)
-        return RewriteInPlace(*target, size, edit);
     return replaced == Replaced::kDone;
 }
 
