@@ -73,6 +73,23 @@ bool InSystemHierarchy(const std::string& folder)
     return false;
 }
 
+// Whether the folder of a settings file under the config home may be used:
+// missing (it is made, private to this user), or this user's, or root's with
+// no one else able to write it; a link to it counts as the link's owner's
+// too. Another user's folder there (a config home in a shared folder) could
+// steer the file anywhere.
+bool IsOwnFolder(const std::string& folder)
+{
+    const auto trusted = [](const struct stat& status) {
+        return status.st_uid == geteuid() || (status.st_uid == 0 && (status.st_mode & 022) == 0);
+    };
+    struct stat link;
+    if (lstat(folder.c_str(), &link) != 0)
+        return errno == ENOENT;
+    struct stat target;
+    return trusted(link) && stat(folder.c_str(), &target) == 0 && S_ISDIR(target.st_mode) && trusted(target);
+}
+
 }  // namespace
 
 std::string SettingsFileFor(const std::string& executable)
@@ -110,14 +127,21 @@ TIniDatas::~TIniDatas() noexcept
 
 void TIniDatas::Load()
 {
+    if (inConfigFolder_ && !IsOwnFolder(FolderOf(IniFileName))) {
+        bChinese = true;  // another user's folder: as if there were no file
+        return;
+    }
     const TIniFile file(IniFileName);
     bChinese = file.ReadFlag("Setting", "bChinese", true);
 }
 
 void TIniDatas::Save()
 {
-    if (inConfigFolder_)
+    if (inConfigFolder_) {
         MakeFoldersFor(IniFileName);
+        if (!IsOwnFolder(FolderOf(IniFileName)))
+            throw EIniFileException("Unable to write to " + IniFileName);
+    }
     TIniFile file(IniFileName);
     file.WriteFlag("Setting", "bChinese", bChinese);
 }

@@ -448,6 +448,53 @@ TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
     std::filesystem::remove_all(system);
 }
 
+// A config home in a shared folder, where another user has made the
+// program's folder and planted a link in it: the link reads as no file, the
+// save fails with the usual message, and the file it points to is untouched.
+TEST(SettingsPlace, AnotherUsersFolderInTheConfigHome)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    TempFolder shared;
+    chmod(shared.Path().c_str(), 01777);
+    const std::string folder = shared.Path("zentorix");
+    const std::string ini = folder + "/zentorix.ini";
+    TempFolder mine;
+    const std::string victim = mine.Path("victim");
+    OverrideExecutablePath("/opt/zentorix-not-here/zentorix");  // a system install
+    setenv("XDG_CONFIG_HOME", shared.Path().c_str(), 1);
+    for (const bool othersFolder : {true, false}) {
+        SCOPED_TRACE(othersFolder ? "another user's folder" : "this user's folder");
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        WriteFile(victim, "[Setting]\nbChinese=0\n");
+        std::filesystem::create_symlink(victim, ini);
+        if (othersFolder) {
+            lchown(folder.c_str(), 65534, 65534);
+            lchown(ini.c_str(), 65534, 65534);
+        }
+        TIniDatas record;
+        EXPECT_EQ(record.bChinese, othersFolder);  // read as missing: the default
+        record.bChinese = true;
+        if (othersFolder) {
+            try {
+                record.Save();
+                ADD_FAILURE() << "saved through another user's folder";
+            } catch (const EIniFileException& failure) {
+                EXPECT_EQ(failure.Message(), "Unable to write to " + ini);
+            }
+            EXPECT_EQ(ReadFile(victim), "[Setting]\nbChinese=0\n");
+        } else {
+            record.Save();
+            EXPECT_EQ(ReadFile(victim), "[Setting]\nbChinese=1\n");
+        }
+        if (othersFolder)
+            record.IniFileName = mine.Path("elsewhere.ini");  // the save at its end goes nowhere harmful
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    OverrideExecutablePath("");
+}
+
 TEST_F(SettingsRecord, HostileFiles)
 {
     const std::string hundredMegabytes(100 << 20, 'z');
