@@ -565,22 +565,38 @@ Replaced ReplaceFile(
 }
 
 // Rewrites the file open as `fd`, the very file that was read and checked
-// (its owner, group, mode and links untouched): the bytes after the edit move
-// to their new place, the edit's text goes in, the file takes its new length
-// and reaches the disk.
+// (its owner, group, mode and links untouched): the edit's text and the bytes
+// after it go to their new place, the file takes its new length and reaches
+// the disk. Where the bytes after the edit fit in memory (the edit of a
+// settings file is a flag's value, or a key added), all of it is one write,
+// so a kill leaves the old file or the new one: a file that shrinks can still
+// keep its old last bytes if killed between that write and the cut. A longer
+// tail moves a block at a time, and a kill can leave it part-way.
 bool RewriteInPlace(int fd, std::uint64_t size, const Edit& edit)
 {
+    constexpr std::uint64_t kOneWrite = 4 << 20;
     const std::uint64_t tail = size - edit.to;
     const std::uint64_t newSize = size - (edit.to - edit.from) + edit.text.size();
     const off_t tailTo = static_cast<off_t>(edit.from + edit.text.size());
     // Room first: a full disk fails before a byte has changed.
     const bool room = newSize <= size
-        || fallocate(fd, 0, static_cast<off_t>(size), static_cast<off_t>(newSize - size)) == 0
+        || fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(size), static_cast<off_t>(newSize - size)) == 0
         || errno == EOPNOTSUPP;
-    const bool ok = room && CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)
-        && WriteAll(fd, edit.text, static_cast<off_t>(edit.from))
-        && ftruncate(fd, static_cast<off_t>(newSize)) == 0 && fsync(fd) == 0;
-    return ok;
+    if (!room)
+        return false;
+    bool moved = false;
+    if (tail <= kOneWrite) {
+        std::string text = edit.text;
+        text.resize(edit.text.size() + tail);
+        moved = (tail == 0
+                    || pread(fd, text.data() + edit.text.size(), tail, static_cast<off_t>(edit.to))
+                        == static_cast<ssize_t>(tail))
+            && WriteAll(fd, text, static_cast<off_t>(edit.from));
+    } else {
+        moved = CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)
+            && WriteAll(fd, edit.text, static_cast<off_t>(edit.from));
+    }
+    return moved && (newSize >= size || ftruncate(fd, static_cast<off_t>(newSize)) == 0) && fsync(fd) == 0;
 }
 
 // Follows the lines of one file for the key's value: its first occurrence in

@@ -571,6 +571,39 @@ TEST(ProfileWrite, SparseFilesStaySparse)
     EXPECT_LT(status.st_blocks * 512, 1 << 20) << "the hole was filled";
 }
 
+// A kill while a file is rewritten in place (this user's file in a folder
+// this user cannot write) leaves the old file or the new one.
+TEST(ProfileWrite, KilledRewriteInPlaceLeavesOldOrNew)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the save as another user";
+    TempFolder folder;
+    chmod(folder.Path().c_str(), 0755);
+    const std::string ini = folder.Path("z.ini");
+    // The key goes into the first section: close to four megabytes after it
+    // move, the most that is moved in one write.
+    const std::string before = "[Setting]\nx=1\n[Big]\nx=" + std::string((4 << 20) - 64, 'z') + "\n";
+    const std::string after = WithProfileValue(before, "Setting", "bChinese", "1");
+    for (int delay = 0; delay < 8000; delay += 250) {
+        SCOPED_TRACE(delay);
+        WriteFile(ini, before);
+        ASSERT_EQ(chown(ini.c_str(), 65534, 65534), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0)
+                _exit(10);
+            _exit(WriteProfileValue(ini, "Setting", "bChinese", "1") ? 0 : 11);
+        }
+        usleep(static_cast<useconds_t>(delay));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "the save failed";
+        const std::string now = ReadFile(ini);
+        EXPECT_TRUE(now == before || now == after) << "neither the old file nor the new one";
+    }
+}
+
 // Files of other users and odd places: what may be written is written, in a
 // way that keeps the file's owner and group; what may not is left untouched.
 TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
