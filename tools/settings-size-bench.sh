@@ -4,7 +4,8 @@
 # peak resident memory, for an empty settings file and for one of SIZE MiB
 # whose section comes last (the whole file is read): once with the flag the
 # program writes back unchanged, once with a value it rewrites ("2" reads as
-# Chinese and is written as "1": the whole file is replaced).
+# Chinese and is written as "1": the whole file is replaced). Then a sparse
+# file of 4 GiB, its section after the hole.
 # usage: tools/settings-size-bench.sh [PROGRAM [SIZE-MIB]]   (default 1024)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -49,3 +50,9 @@ big 2 >"$work/zentorix.ini"
 sync
 measure "$mib MiB, changed"
 echo "the disk here: copying $mib MiB and syncing takes $( { /usr/bin/time -f %e sh -c "cp '$work/zentorix.ini' '$work/copy' && sync" ; } 2>&1) s"
+
+printf 'x' >"$work/zentorix.ini"
+truncate -s 4G "$work/zentorix.ini"
+printf '\n[Setting]\nbChinese=2\n' >>"$work/zentorix.ini"
+measure "4 GiB sparse"
+echo "  on disk after the save: $(du -k "$work/zentorix.ini" | cut -f1) KiB"
