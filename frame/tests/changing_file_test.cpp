@@ -1,0 +1,85 @@
+// A settings file that another program changes while this one works on it:
+// appended to (it is read as long as it was when opened), or replaced under
+// its name (a rewrite in place edits the file that was read, not the new one).
+// The change is made certain here: it comes just before the first read of
+// the file (this program's own pread stands in for the C library's, for
+// these tests alone).
+#include "frame/profile.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <string>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::function<void()> beforeNextRead;
+
+}  // namespace
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset)
+{
+    if (beforeNextRead) {
+        const std::function<void()> change = std::move(beforeNextRead);
+        beforeNextRead = nullptr;
+        change();
+    }
+    return syscall(SYS_pread64, fd, buffer, count, offset);
+}
+
+namespace zentorix {
+namespace {
+
+TEST(ReadProfileValue, AFileThatGrowsIsReadAsItWasOpened)
+{
+    test::TempFolder folder;
+    const std::string ini = folder.Path("z.ini");
+    test::WriteFile(ini, "[Other]\nx=1\n");
+    beforeNextRead = [&] {
+        const int out = open(ini.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        [[maybe_unused]] const ssize_t written = write(out, "[Setting]\nbChinese=0\n", 21);
+        close(out);
+    };
+    EXPECT_EQ(ReadProfileValue(ini, "Setting", "bChinese"), std::nullopt);
+    EXPECT_EQ(test::ReadFile(ini), "[Other]\nx=1\n[Setting]\nbChinese=0\n") << "the file did not grow";
+}
+
+// Another user's file that this user may write, in a folder open to all: it
+// is rewritten in place. Replaced under its name meanwhile (its owner's own
+// copy of the program saving at the same moment), the new file is left as it
+// is.
+TEST(WriteProfileValue, ARewriteInPlaceKeepsToTheFileItRead)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the save as another user";
+    test::TempFolder folder;
+    chmod(folder.Path().c_str(), 0777);
+    const std::string ini = folder.Path("z.ini");
+    const std::string replacement = folder.Path("new.ini");
+    test::WriteFile(ini, "[Big]\nx=" + std::string(100000, 'z') + "\n");
+    test::WriteFile(replacement, "[Setting]\nbChinese=1\n");
+    chmod(ini.c_str(), 0666);
+    chmod(replacement.c_str(), 0666);  // this user may write it too
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(10);
+        beforeNextRead = [&] { std::rename(replacement.c_str(), ini.c_str()); };
+        WriteProfileValue(ini, "Setting", "bChinese", "0");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(test::ReadFile(ini), "[Setting]\nbChinese=1\n");
+}
+
+}  // namespace
+}  // namespace zentorix
