@@ -6,13 +6,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(
+# What building and running the program need.
+run_packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev libqrencode-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqrencode-dev libxcb1-dev librsvg2-bin
+    fonts-wqy-microhei
+)
+# And, where there is no display, a screen of its own to show the window on.
+headless_packages=(xvfb xauth openbox wmctrl imagemagick)
+# What the tests, benchmarks, fuzzing and cross builds need besides.
+test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    locales fonts-wqy-microhei
-    xvfb xauth openbox wmctrl xdotool xclip x11-utils imagemagick zbar-tools libxcb-damage0-dev
-    librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
+    locales
+    x11-utils xdotool xclip zbar-tools libxcb-damage0-dev
+    dpkg-dev desktop-file-utils appstream lintian
     dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
     clang libclang-rt-14-dev
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
@@ -24,9 +31,11 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# Installs those of the packages named that are missing (quietly; nothing
+# when all are there).
 install_missing() {
     local missing=()
-    for package in "${packages[@]}"; do
+    for package in "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
             missing+=("$package")
     done
@@ -36,6 +45,9 @@ install_missing() {
         as_root env DEBIAN_FRONTEND=noninteractive \
             apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
+}
+
+make_test_locales() {
     local have
     have=$(locale -a 2>/dev/null)
     for entry in "${test_locales[@]}"; do
@@ -44,24 +56,28 @@ install_missing() {
     done
 }
 
-build() {
-    cmake --preset default >/dev/null
-    cmake --build --preset default
-}
-
 case "${1:-}" in
 run)
-    install_missing
-    build
+    # The program alone, optimised, without tests or benchmarks.
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-        exec build/bin/zentorix
+        install_missing "${run_packages[@]}"
+    else
+        install_missing "${run_packages[@]}" "${headless_packages[@]}"
     fi
-    echo "No display: running the window under xvfb-run; screenshot in build/zentorix.png"
-    xvfb-run -a -s "-screen 0 1280x800x24" tools/show-and-close.sh build/bin/zentorix build/zentorix.png
+    cmake --preset release >/dev/null
+    cmake --build --preset release
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        exec build-release/bin/zentorix
+    fi
+    echo "No display: running the window under xvfb-run; screenshot in build-release/zentorix.png"
+    xvfb-run -a -s "-screen 0 1280x800x24" tools/show-and-close.sh build-release/bin/zentorix \
+        build-release/zentorix.png
     ;;
 test)
-    install_missing
-    build
+    install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}"
+    make_test_locales
+    cmake --preset default >/dev/null
+    cmake --build --preset default
     ctest --preset default
     # The same suite under AddressSanitizer and UBSan (any report fails it),
     # then each fuzz target for about 20 s.

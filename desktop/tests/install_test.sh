@@ -20,6 +20,10 @@ trap 'stop_session; rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 check "install" "$([ -x "$private/zentorix" ] && echo ok)" "no executable in $private"
+for help in zentorix.chm zentorix-help/index.html; do
+    [ -f "$prefix/share/zentorix/$help" ] && [ -L "$private/${help%%/*}" ] && [ -f "$private/$help" ] && r=ok || r=no
+    check "$help in share/, linked beside the executable" "$r" "$(ls -l "$private" "$prefix/share/zentorix" 2>&1)"
+done
 
 # The files a desktop reads.
 out=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) && [ -z "$out" ] && r=ok || r=no
