@@ -19,7 +19,7 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     locales
     x11-utils xdotool xclip zbar-tools libxcb-damage0-dev
-    dpkg-dev desktop-file-utils appstream lintian
+    dpkg-dev desktop-file-utils appstream lintian diffoscope-minimal
     dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
     clang libclang-rt-14-dev
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
