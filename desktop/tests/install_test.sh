@@ -20,9 +20,10 @@ trap 'stop_session; rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 check "install" "$([ -x "$private/zentorix" ] && echo ok)" "no executable in $private"
-for help in zentorix.chm zentorix-help/index.html; do
-    [ -f "$prefix/share/zentorix/$help" ] && [ -L "$private/${help%%/*}" ] && [ -f "$private/$help" ] && r=ok || r=no
-    check "$help in share/, linked beside the executable" "$r" "$(ls -l "$private" "$prefix/share/zentorix" 2>&1)"
+for help in zentorix/zentorix.chm:zentorix.chm help/C/zentorix/index.html:zentorix-help/index.html; do
+    shared=${help%%:*} beside=${help#*:}
+    [ -f "$prefix/share/$shared" ] && [ -L "$private/${beside%%/*}" ] && [ -f "$private/$beside" ] && r=ok || r=no
+    check "share/$shared, linked beside the executable" "$r" "$(ls -l "$private" 2>&1)"
 done
 
 # The files a desktop reads.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package is reproducible: the sources built twice, in two folders
-# of different names, one after the other, give the same .deb byte for byte,
-# as a packager builds it (release preset, cpack). Where the two differ,
-# diffoscope shows how.
+# The Debian package as a packager builds it (release preset, cpack) is
+# reproducible: the sources built twice, in two folders of different names,
+# one after the other, give the same .deb byte for byte; where the two
+# differ, diffoscope shows how. And lintian, told to report everything down to
+# its pedantic tags, has nothing to say of it (hardening included).
 # usage: reproducible_test.sh SOURCE-FOLDER
 set -uo pipefail
 source=$1
@@ -28,5 +29,7 @@ if [ ${#debs[@]} = 2 ]; then
     check "byte-identical" "$([ "$(wc -l <<<"$sums")" = 1 ] && echo ok)" \
         "$(diffoscope --text - "${debs[@]}" 2>&1 | head -n 80)"
     echo "sha256 $(head -n 1 <<<"$sums")"
+    tags=$(lintian -I --pedantic "${debs[0]}" 2>&1 | grep -v 'running with root privileges')
+    check "lintian, every tag" "$([ -z "$tags" ] && echo ok)" "$tags"
 fi
 finish
