@@ -313,7 +313,7 @@ template <typename Emit> bool ReadLines(int fd, std::uint64_t size, LineReader& 
             off_t data = lseek(fd, offset, SEEK_DATA);
             if (data < 0)
                 data = errno == ENXIO ? end : offset;  // a hole to the end; or no hole known: read on
-            data = std::min(data, end);
+            data = std::min(std::max(data, offset), end);
             if (data > offset) {
                 reader.PassOver(static_cast<std::uint64_t>(data - offset));
                 offset = data;
@@ -450,8 +450,9 @@ bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
             data = from;  // holes not known here: all of it is data
         if (data >= end)
             return true;
+        data = std::max(data, from);
         off_t hole = lseek(in, data, SEEK_HOLE);
-        hole = hole < 0 ? end : std::min(hole, end);
+        hole = hole <= data ? end : std::min(hole, end);  // no hole known: the rest is data
         if (!CopyRange(in, data, out, to + (data - from), static_cast<std::uint64_t>(hole - data)))
             return false;
         to += hole - from;
