@@ -569,10 +569,12 @@ Replaced ReplaceFile(
 // (its owner, group, mode and links untouched): the edit's text and the bytes
 // after it go to their new place, the file takes its new length and reaches
 // the disk. Where the bytes after the edit fit in memory (the edit of a
-// settings file is a flag's value, or a key added), all of it is one write,
-// so a kill leaves the old file or the new one: a file that shrinks can still
-// keep its old last bytes if killed between that write and the cut. A longer
-// tail moves a block at a time, and a kill can leave it part-way.
+// settings file is a flag's value, or a key added), all of it is one write.
+// The kernel finishes a write once begun only within a page, so for a file
+// of a settings file's size a kill leaves the old file or the new one (one
+// that shrinks can still keep its old last bytes if killed between that write
+// and the cut); a longer write, or a tail moved a block at a time, can be
+// left part-way.
 bool RewriteInPlace(int fd, std::uint64_t size, const Edit& edit)
 {
     constexpr std::uint64_t kOneWrite = 4 << 20;
