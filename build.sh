@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Zentorix from a fresh Debian 12 machine: install what is missing, build,
 # then start the program (./build.sh run) or run every test (./build.sh test:
-# the suite, the suite again under the sanitizers, short fuzz runs, and the
-# core's tests built for arm64 and armhf and run under qemu).
+# the suite, the suite again under the sanitizers, short fuzz runs, the
+# program built for arm64 and the core for armhf, their tests under qemu).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -24,6 +24,9 @@ test_packages=(
     clang libclang-rt-14-dev
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 )
+# The program's libraries for arm64, from Debian's multiarch archive: the
+# whole program is built for arm64 and its tests run under qemu.
+arm64_packages=(qt6-base-dev:arm64 libqrencode-dev:arm64 libxcb1-dev:arm64 libgl-dev:arm64)
 # Locales the tests switch to: a comma decimal mark, a double-byte code page.
 test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")
 
@@ -45,6 +48,11 @@ install_missing() {
         as_root env DEBIAN_FRONTEND=noninteractive \
             apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
+}
+
+# Lets apt install arm64 packages beside the build machine's.
+add_arm64() {
+    dpkg --print-foreign-architectures | grep -qx arm64 || as_root dpkg --add-architecture arm64
 }
 
 make_test_locales() {
@@ -74,7 +82,8 @@ run)
         build-release/zentorix.png
     ;;
 test)
-    install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}"
+    add_arm64
+    install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}" "${arm64_packages[@]}"
     make_test_locales
     cmake --preset default >/dev/null
     cmake --build --preset default
@@ -87,9 +96,10 @@ test)
     cmake --preset fuzz >/dev/null
     cmake --build --preset fuzz
     ctest --preset fuzz
-    # The numeric core and the settings layer for arm64 and armhf, their
-    # tests under qemu-user.
-    for target in core-arm64 core-armhf; do
+    # The whole program for arm64 (its tests, offscreen windows among them,
+    # and its package), and the numeric core and the settings layer for
+    # armhf, their tests under qemu-user.
+    for target in arm64 core-armhf; do
         cmake --preset "$target" >/dev/null
         cmake --build --preset "$target"
         ctest --preset "$target"

@@ -1,16 +1,16 @@
-# arm64 with Debian's cross compiler (g++-aarch64-linux-gnu). Only the parts
-# without Qt are built (the numeric core and the settings layer); their tests
-# run under qemu-user, which finds the target's libraries in /usr/aarch64-linux-gnu.
+# arm64 with Debian's cross compiler and Debian's arm64 libraries installed
+# beside the build machine's (multiarch: `dpkg --add-architecture arm64`, then
+# qt6-base-dev:arm64, libqrencode-dev:arm64, crossbuild-essential-arm64). The
+# whole program; Qt's code generators (moc, uic, rcc) are the build
+# machine's. Programs built here run under qemu-user with the multiarch
+# loader (/lib/ld-linux-aarch64.so.1), which finds the arm64 libraries.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
+set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-gnu)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# The search path keeps the loader and the C library one pair: with the
-# target's multiarch libc installed too, the loader would find that one
-# through the build machine's ld.so.cache, and the mixed pair hangs in setuid.
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64-static -L /usr/aarch64-linux-gnu -E LD_LIBRARY_PATH=/usr/aarch64-linux-gnu/lib)
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/aarch64-linux-gnu/pkgconfig:/usr/share/pkgconfig)
+set(QT_HOST_PATH /usr)
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64-static)

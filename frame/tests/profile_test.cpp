@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <stdexcept>
 
 namespace zentorix {
 namespace {
@@ -22,6 +23,14 @@ namespace {
 using test::ReadFile;
 using test::TempFolder;
 using test::WriteFile;
+
+// Gives a file or folder (a link itself, not what it names) to another user;
+// a test whose files stayed root's would prove nothing.
+void GiveTo(const std::string& path, uid_t user, gid_t group)
+{
+    if (lchown(path.c_str(), user, group) != 0)
+        throw std::runtime_error("cannot give " + path + " to another user");
+}
 
 TEST(WithProfileValue, KeepsEveryOtherByte)
 {
@@ -166,7 +175,7 @@ TEST_F(SettingsRecord, ChangedFlagKeepsEveryOtherLine)
     ASSERT_EQ(chmod(IniPath().c_str(), 0640), 0);
     const bool root = geteuid() == 0;  // only root can give a file away
     if (root) {
-        ASSERT_EQ(chown(IniPath().c_str(), 65534, 65534), 0);
+        GiveTo(IniPath(), 65534, 65534);
     }
     {
         TIniDatas record;
@@ -354,8 +363,8 @@ TEST(SettingsPlace, SystemWideInstall)
     std::filesystem::create_directories(home + "/locked");
     std::filesystem::create_directories(home + "/\xFF\xFE");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(home))
-        lchown(entry.path().c_str(), 65534, 65534);
-    lchown(home.c_str(), 65534, 65534);
+        GiveTo(entry.path(), 65534, 65534);
+    GiveTo(home, 65534, 65534);
     chmod((home + "/locked").c_str(), 0555);
 
     const struct {
@@ -470,8 +479,8 @@ TEST(SettingsPlace, AnotherUsersFolderInTheConfigHome)
         WriteFile(victim, "[Setting]\nbChinese=0\n");
         std::filesystem::create_symlink(victim, ini);
         if (othersFolder) {
-            lchown(folder.c_str(), 65534, 65534);
-            lchown(ini.c_str(), 65534, 65534);
+            GiveTo(folder, 65534, 65534);
+            GiveTo(ini, 65534, 65534);
         }
         TIniDatas record;
         EXPECT_EQ(record.bChinese, othersFolder);  // read as missing: the default
@@ -589,7 +598,7 @@ TEST(ProfileWrite, KilledRewriteInPlaceLeavesOldOrNew)
     for (int delay = 0; delay < 4000; delay += 125) {
         SCOPED_TRACE(delay);
         WriteFile(ini, before);
-        ASSERT_EQ(chown(ini.c_str(), 65534, 65534), 0);
+        GiveTo(ini, 65534, 65534);
         const pid_t child = fork();
         if (child == 0) {
             if (setgid(65534) != 0 || setuid(65534) != 0)
@@ -647,7 +656,7 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
             [&](const std::string& folder) {
                 chmod(folder.c_str(), 0777);
                 WriteFile(folder + "/z.ini", before);
-                chown((folder + "/z.ini").c_str(), nobody, 0);
+                GiveTo(folder + "/z.ini", nobody, 0);
                 chmod((folder + "/z.ini").c_str(), 0664);
                 return Setup{folder + "/z.ini", folder + "/z.ini"};
             },
@@ -656,7 +665,7 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
             [&](const std::string& folder) {
                 chmod(folder.c_str(), 0777);
                 WriteFile(folder + "/z.ini", before);
-                chown((folder + "/z.ini").c_str(), nobody, nobody);
+                GiveTo(folder + "/z.ini", nobody, nobody);
                 chmod((folder + "/z.ini").c_str(), 0640);
                 return Setup{folder + "/z.ini", folder + "/z.ini"};
             },
@@ -675,7 +684,7 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
                 chmod((folder + "/tmp").c_str(), 01777);
                 WriteFile(folder + "/target.ini", before);
                 std::filesystem::create_symlink(folder + "/target.ini", folder + "/tmp/z.ini");
-                lchown((folder + "/tmp/z.ini").c_str(), nobody, nobody);
+                GiveTo(folder + "/tmp/z.ini", nobody, nobody);
                 return Setup{folder + "/tmp/z.ini", folder + "/target.ini"};
             },
             false, true, 0, 0},
