@@ -7,6 +7,8 @@
 namespace zentorix {
 namespace {
 
+FailureSink sink = nullptr;
+
 template <typename Failure> std::exception_ptr Make(const char* message, const FaultRecord& record)
 {
     return std::make_exception_ptr(Failure(message, record));
@@ -45,6 +47,23 @@ std::exception_ptr MapHardwareFault(const FaultRecord& record)
         return Make<EExternalException>(message, record);
     }
     }
+}
+
+void SetFailureSink(FailureSink newSink)
+{
+    sink = newSink;
+}
+
+void PassOnFailure(const Exception& failure) noexcept
+{
+    try {
+        if (sink != nullptr) {
+            sink(failure);
+            return;
+        }
+    } catch (...) {
+    }
+    std::fprintf(stderr, "%s\n", failure.what());
 }
 
 }  // namespace zentorix

@@ -19,6 +19,12 @@ private:
     std::string message_;
 };
 
+// Abandons a handler without showing anything.
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // A text that is not a number.
 class EConvertError : public Exception {
 public:
@@ -81,5 +87,12 @@ ZENTORIX_FAILURE(EExternalException, EExternal);
 // Resets the floating-point environment, then builds the failure that the
 // record stands for. Rethrow it with std::rethrow_exception.
 std::exception_ptr MapHardwareFault(const FaultRecord& record);
+
+// Where a failure goes that cannot leave the place it arose in (a
+// destructor): the error box once the window layer has set its sink, standard
+// error before that.
+using FailureSink = void (*)(const Exception&);
+void SetFailureSink(FailureSink sink);
+void PassOnFailure(const Exception& failure) noexcept;
 
 }  // namespace zentorix

@@ -2,7 +2,7 @@
 // table per window, applied when the window is constructed.
 #pragma once
 
-#include "errors.h"
+#include "frame/errors.h"
 
 #include <QAbstractButton>
 #include <QAction>

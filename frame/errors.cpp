@@ -1,8 +1,7 @@
-#include "errors.h"
+#include "frame/errors.h"
 
-#include "failuretext.h"
-#include "placement.h"
-#include "textcodec.h"
+#include "frame/placement.h"
+#include "frame/textcodec.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -309,6 +308,19 @@ void ReportFailure(std::exception_ptr failure) noexcept
     } catch (...) {
         // Showing the failure failed too; nothing is left to report it with.
     }
+}
+
+std::string WithFullStop(std::string message, CodePage page)
+{
+    if (message.empty())
+        return message;
+    std::size_t last = message.size() - 1;
+    if (last > 0 && IsSecondByte(page, message, last))
+        --last;
+    // std::string_view compares its bytes as unsigned char.
+    if (std::string_view(message).substr(last) > ".")
+        message += '.';
+    return message;
 }
 
 }  // namespace zentorix

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calc/failures.h"
+#include "frame/os/codepage.h"
 
 #include <cstdint>
 #include <exception>
@@ -12,6 +13,12 @@
 class QWidget;
 
 namespace zentorix {
+
+// `message` with a full stop appended when its last character, compared
+// byte by byte without sign, is greater than ".": after letters, digits, "?",
+// ":" and every byte from 0x80 up; not after ".", "!", ")", a blank or a line
+// break. In a double-byte code page the last character may be two bytes.
+std::string WithFullStop(std::string message, CodePage page);
 
 // Message-box flags and answers, with the platform's values.
 namespace mb {

@@ -1,4 +1,4 @@
-#include "placement.h"
+#include "frame/placement.h"
 
 #include <QGuiApplication>
 #include <QMargins>

@@ -8,11 +8,6 @@
 
 namespace zentorix {
 
-// "file://" and the path's bytes, each one outside the unreserved set (and
-// "/") percent-encoded: any folder name, UTF-8 or not, reaches the viewer as
-// the same path.
-std::string FileUrl(const std::string& path);
-
 // What is asked of the desktop: to open a file (or web address) with its own
 // viewer, or to show a page in the web browser.
 enum class Verb { kOpen, kBrowse };

@@ -1,6 +1,6 @@
 // Text crossing between Qt (UTF-16) and the core (8-bit text in the system's
 // code page). Qt 6 always takes local 8-bit text as UTF-8 on Linux, so other
-// code pages go through iconv.
+// code pages go through iconv (ConvertCharset).
 #pragma once
 
 #include <QString>
@@ -13,9 +13,5 @@ namespace zentorix {
 // Characters the code page cannot hold become "?".
 std::string ToSystemText(const QString& text);
 QString FromSystemText(std::string_view text);
-
-// `input` from the charset `from` to `to` (iconv's names), each character that
-// cannot be converted becoming one "?"; false when iconv knows either not.
-bool ConvertCharset(std::string_view input, const char* to, const char* from, std::string& output);
 
 }  // namespace zentorix

@@ -3,7 +3,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "calc/fpu.h"
-#include "frame/exepath.h"
+#include "frame/os/exepath.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // page.
 #pragma once
 
-#include "frame/inidatas.h"
+#include "frame/settings/inidatas.h"
 
 #include <QMainWindow>
 

@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/startup.h"
 #include "calc/numtext.h"
 #include "tests/recorder.h"
 #include "ui/UMain.h"
@@ -44,7 +45,7 @@ TEST(Application, LocaleChangeRereadsTheDecimalMark)
 TEST(Application, TitleIsCarriedByTheHiddenWindow)
 {
     auto* application = static_cast<TApplication*>(QCoreApplication::instance());
-    EXPECT_EQ(application->Title(), QString::fromUtf8("Zentorix2024电阻计算器2024"));
+    EXPECT_EQ(application->Title(), QString::fromUtf8(kApplicationTitle));
     EXPECT_FALSE(application->ApplicationWindow()->isVisible());
 }
 

@@ -1,9 +1,9 @@
 // The path rule and the full-stop rule over any bytes in every code page: the
 // settings file stays in the executable's folder, and a message gains at most
 // a full stop.
-#include "frame/codepage.h"
-#include "frame/failuretext.h"
-#include "frame/pathrule.h"
+#include "frame/errors.h"
+#include "frame/os/codepage.h"
+#include "frame/os/pathrule.h"
 
 #include <cstdint>
 #include <cstdlib>

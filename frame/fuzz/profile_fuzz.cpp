@@ -1,7 +1,7 @@
 // Writing the key into any file's contents: the key then reads back with the
 // value written, and only the key's own line changed (or nothing, when the
 // key was added).
-#include "frame/profile.h"
+#include "frame/settings/profile.h"
 #include "frame/tests/profile_check.h"
 
 #include <cstdint>

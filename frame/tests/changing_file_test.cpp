@@ -4,7 +4,7 @@
 // The change is made certain here: it comes just before the first read of
 // the file (this program's own pread stands in for the C library's, for
 // these tests alone).
-#include "frame/profile.h"
+#include "frame/settings/profile.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

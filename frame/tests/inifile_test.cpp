@@ -1,5 +1,5 @@
-#include "frame/inifile.h"
-#include "frame/pathrule.h"
+#include "frame/settings/inifile.h"
+#include "frame/os/pathrule.h"
 #include "tests/vectors.h"
 
 #include <gtest/gtest.h>

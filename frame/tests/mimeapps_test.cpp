@@ -1,6 +1,6 @@
 // Whether the desktop has a program for the help file's type, from the XDG
 // folders as a desktop lays them out.
-#include "frame/mimeapps.h"
+#include "frame/os/mimeapps.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

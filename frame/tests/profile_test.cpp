@@ -1,7 +1,7 @@
-#include "frame/exepath.h"
-#include "frame/inidatas.h"
-#include "frame/inifile.h"
-#include "frame/profile.h"
+#include "frame/os/exepath.h"
+#include "frame/settings/inidatas.h"
+#include "frame/settings/inifile.h"
+#include "frame/settings/profile.h"
 #include "profile_check.h"
 #include "temp_folder.h"
 

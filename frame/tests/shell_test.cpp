@@ -1,6 +1,8 @@
 // Handing files to the desktop: the URL made from a path's bytes, and the
 // launcher run without waiting, its exit status reported back; text between
 // Qt and the code page.
+#include "frame/os/codepage.h"
+#include "frame/os/launch.h"
 #include "frame/shell.h"
 #include "frame/textcodec.h"
 #include "temp_folder.h"

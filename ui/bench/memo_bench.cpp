@@ -3,7 +3,7 @@
 // drawn, with the longest time the window went without answering (a 1 ms
 // timer that the event loop must turn), and the click on the compute button.
 #include "app/application.h"
-#include "frame/exepath.h"
+#include "frame/os/exepath.h"
 #include "ui/UMain.h"
 #include "ui/listbox.h"
 

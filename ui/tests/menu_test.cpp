@@ -1,6 +1,6 @@
 // The menu commands and the two information dialogs.
 #include "captions.h"
-#include "frame/exepath.h"
+#include "frame/os/exepath.h"
 #include "frame/shell.h"
 #include "tests/recorder.h"
 #include "ui/UAboutBox.h"

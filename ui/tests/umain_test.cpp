@@ -1,4 +1,5 @@
 // The main window driven as a user drives it: typed text and clicks.
+#include "app/startup.h"
 #include "calc/numtext.h"
 #include "tests/recorder.h"
 #include "ui/UMain.h"
@@ -24,7 +25,7 @@
 namespace zentorix {
 namespace {
 
-const std::string kTitle = "Zentorix2024电阻计算器2024";
+const std::string kTitle = kApplicationTitle;
 const char* const kBoxes[] = {"EditR", "EditV", "EditI", "EditP"};
 
 class MainWindow : public ::testing::Test {

@@ -1,4 +1,4 @@
-#include "mimeapps.h"
+#include "frame/os/mimeapps.h"
 
 #include <algorithm>
 #include <cctype>

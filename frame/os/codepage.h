@@ -1,6 +1,7 @@
 // The system's 8-bit code page: the character set of the user's LC_CTYPE.
 // Rules that look at single characters step over the second byte of a
-// two-byte character in the double-byte code pages.
+// two-byte character in the double-byte code pages. Text passes between code
+// pages through iconv.
 #pragma once
 
 #include <cstddef>
@@ -40,5 +41,9 @@ bool IsTrailByte(CodePage page, unsigned char byte);
 // Whether text[index] is the second byte of a two-byte character: the run of
 // consecutive lead bytes standing right before it has an odd length.
 bool IsSecondByte(CodePage page, std::string_view text, std::size_t index);
+
+// `input` from the charset `from` to `to` (iconv's names), each character that
+// cannot be converted becoming one "?"; false when iconv knows either not.
+bool ConvertCharset(std::string_view input, const char* to, const char* from, std::string& output);
 
 }  // namespace zentorix

@@ -1,9 +1,8 @@
-#include "inidatas.h"
+#include "frame/settings/inidatas.h"
 
-#include "exepath.h"
-#include "failuretext.h"
-#include "inifile.h"
-#include "pathrule.h"
+#include "frame/os/exepath.h"
+#include "frame/settings/inifile.h"
+#include "frame/os/pathrule.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "pathrule.h"
+#include "frame/os/pathrule.h"
 
 namespace zentorix {
 

@@ -1,7 +1,7 @@
 // The file beside the executable: same name, another extension.
 #pragma once
 
-#include "codepage.h"
+#include "frame/os/codepage.h"
 
 #include <string>
 #include <string_view>

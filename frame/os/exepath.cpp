@@ -1,4 +1,4 @@
-#include "exepath.h"
+#include "frame/os/exepath.h"
 
 #include <unistd.h>
 

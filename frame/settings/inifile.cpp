@@ -1,6 +1,6 @@
-#include "inifile.h"
+#include "frame/settings/inifile.h"
 
-#include "profile.h"
+#include "frame/settings/profile.h"
 
 namespace zentorix {
 namespace {

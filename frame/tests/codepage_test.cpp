@@ -1,5 +1,4 @@
-#include "frame/codepage.h"
-#include "frame/failuretext.h"
+#include "frame/os/codepage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,45 +7,6 @@
 
 namespace zentorix {
 namespace {
-
-TEST(WithFullStop, LastCharacterDecides)
-{
-    const struct {
-        const char* name;
-        std::string message;
-        CodePage page;
-        std::string shown;
-    } cases[] = {
-        {"full stop", "Done.", CodePage::Utf8, "Done."},
-        {"exclamation", "Done!", CodePage::Utf8, "Done!"},
-        {"parenthesis", "(x)", CodePage::Utf8, "(x)"},
-        {"blank", "x ", CodePage::Utf8, "x "},
-        {"line break", "x\n", CodePage::Utf8, "x\n"},
-        {"comma", "x,", CodePage::Utf8, "x,"},
-        {"hyphen", "x-", CodePage::Utf8, "x-"},
-        {"quote", "'x'", CodePage::Utf8, "'x'"},
-        {"question", "Why?", CodePage::Utf8, "Why?."},
-        {"colon", "Path:", CodePage::Utf8, "Path:."},
-        {"slash", "a/", CodePage::Utf8, "a/."},
-        {"letter", "Floating point division by zero", CodePage::Utf8, "Floating point division by zero."},
-        {"digit", "2024", CodePage::Utf8, "2024."},
-        {"Chinese character", "电阻", CodePage::Utf8, "电阻."},
-        {"Chinese full stop", "完成。", CodePage::Utf8, "完成。."},
-        {"empty", "", CodePage::Utf8, ""},
-        {"GBK character", "\xB5\xE7", CodePage::Gbk, "\xB5\xE7."},
-        // The second byte of this GBK character is "\"; the character as a
-        // whole is compared, and starts above ".".
-        {"GBK second byte 0x5C", "\x95\x5C", CodePage::Gbk, "\x95\x5C."},
-        {"GBK after a full stop", ".\xB5\xE7", CodePage::Gbk, ".\xB5\xE7."},
-        // After a lead byte "!" is taken with it as one character, which
-        // starts above ".", as the platform's own character stepping does.
-        {"GBK lead byte then !", "\x81!", CodePage::Gbk, "\x81!."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(WithFullStop(c.message, c.page), c.shown);
-    }
-}
 
 TEST(CodePage, SecondBytesByTheLeadByteRun)
 {
