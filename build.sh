@@ -21,7 +21,7 @@ test_packages=(
     x11-utils xdotool xclip zbar-tools libxcb-damage0-dev
     dpkg-dev desktop-file-utils appstream lintian diffoscope-minimal
     dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 )
 # The program's libraries for arm64, from Debian's multiarch archive: the
@@ -85,6 +85,9 @@ test)
     add_arm64
     install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}" "${arm64_packages[@]}"
     make_test_locales
+    # The sources as .clang-format lays them out.
+    find app calc frame tests tools ui \( -name '*.cpp' -o -name '*.h' \) -print0 |
+        xargs -0 clang-format --dry-run --Werror
     cmake --preset default >/dev/null
     cmake --build --preset default
     ctest --preset default

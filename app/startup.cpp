@@ -82,7 +82,8 @@ bool UsableScaleFactor()
         return true;  // not a number: Qt passes it over
     if (value > 0.0 && std::isfinite(value))
         return true;
-    std::fprintf(stderr, "zentorix: QT_SCALE_FACTOR=%s is not a scale factor the window can be shown at\n", factor);
+    std::fprintf(
+        stderr, "zentorix: QT_SCALE_FACTOR=%s is not a scale factor the window can be shown at\n", factor);
     return false;
 }
 

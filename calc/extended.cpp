@@ -132,7 +132,8 @@ constexpr bool RoundsUp(std::uint64_t kept, std::uint64_t below)
 
 // The x87 decides whether a result is tiny after rounding it to 64 bits as if
 // the exponent had no lower bound.
-Extended RoundAndPack(bool negative, int exponent, std::uint64_t significand, std::uint64_t below, Conditions& raised)
+Extended RoundAndPack(
+    bool negative, int exponent, std::uint64_t significand, std::uint64_t below, Conditions& raised)
 {
     const std::uint16_t sign = negative ? 0x8000 : 0;
     if (exponent <= 0) {
@@ -220,7 +221,8 @@ Extended AddSigned(Extended left, Extended right, bool subtract, Conditions& rai
     wide::Pair difference{l.significand - small.high - (small.low != 0 ? 1 : 0), 0 - small.low};
     if (difference.high == 0 && difference.low == 0)
         return Zero(false);  // x − x is +0 when rounding to nearest
-    const int shift = difference.high != 0 ? std::countl_zero(difference.high) : 64 + std::countl_zero(difference.low);
+    const int shift
+        = difference.high != 0 ? std::countl_zero(difference.high) : 64 + std::countl_zero(difference.low);
     if (shift >= 64) {
         difference = {difference.low << (shift - 64), 0};
     } else if (shift > 0) {
@@ -285,7 +287,8 @@ Extended Divide(Extended dividend, Extended divisor, Conditions& raised) noexcep
     if (l.kind == Kind::NaN || r.kind == Kind::NaN)
         return PropagateNaN(dividend, l, divisor, r, raised);
     const bool negative = l.negative != r.negative;
-    if ((l.kind == Kind::Infinity && r.kind == Kind::Infinity) || (l.kind == Kind::Zero && r.kind == Kind::Zero)) {
+    if ((l.kind == Kind::Infinity && r.kind == Kind::Infinity)
+        || (l.kind == Kind::Zero && r.kind == Kind::Zero)) {
         raised |= kInvalid;
         return kIndefinite;
     }
@@ -414,13 +417,16 @@ Ordering Compare(Extended left, Extended right, Conditions& raised) noexcept
 {
     const Operand l = Read(left);
     const Operand r = Read(right);
-    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported || l.kind == Kind::NaN || r.kind == Kind::NaN) {
+    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported || l.kind == Kind::NaN
+        || r.kind == Kind::NaN) {
         raised |= kInvalid;
         return Ordering::Unordered;
     }
     NoteDenormals(l, r, raised);
     // Order the magnitudes as (rank, exponent, significand), then apply the signs.
-    const auto rank = [](const Operand& o) { return o.kind == Kind::Zero ? 0 : o.kind == Kind::Finite ? 1 : 2; };
+    const auto rank = [](const Operand& o) {
+        return o.kind == Kind::Zero ? 0 : o.kind == Kind::Finite ? 1 : 2;
+    };
     const auto magnitude = [&](const Operand& o) {
         return std::pair{rank(o), std::pair{o.exponent, o.significand}};
     };

@@ -78,13 +78,14 @@ Ordering Compare(Extended left, Extended right, Conditions& raised) noexcept;
 constexpr Extended::Extended(double value) noexcept
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    const std::uint16_t sign = (bits >> 63) != 0 ? 0x8000 : 0;
+    const auto sign = static_cast<std::uint16_t>((bits >> 63) != 0 ? 0x8000 : 0);
     const auto exponent = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & 0xFFFFFFFFFFFFF;
     if (exponent == 0x7FF) {
         // Infinity, or a NaN made quiet as the x87 loads it.
         signExponent_ = sign | 0x7FFF;
-        significand_ = (std::uint64_t{1} << 63) | (fraction << 11) | (fraction != 0 ? std::uint64_t{1} << 62 : 0);
+        significand_
+            = (std::uint64_t{1} << 63) | (fraction << 11) | (fraction != 0 ? std::uint64_t{1} << 62 : 0);
     } else if (exponent != 0) {
         signExponent_ = static_cast<std::uint16_t>(sign | (exponent - 1023 + 16383));
         significand_ = (std::uint64_t{1} << 63) | (fraction << 11);
@@ -110,7 +111,8 @@ constexpr Extended Extended::FromInteger(std::int64_t value) noexcept
 {
     // fild gives +0 for 0.
     const bool negative = value < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::uint64_t magnitude
+        = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     return FromWhole(magnitude, negative);
 }
 

@@ -27,11 +27,13 @@ std::optional<QMargins> knownFrame;
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
 
 // The atoms named, asked for together: one round trip.
-template <std::size_t N> std::array<xcb_atom_t, N> Atoms(xcb_connection_t* connection, const char* const (&names)[N])
+template <std::size_t N>
+std::array<xcb_atom_t, N> Atoms(xcb_connection_t* connection, const char* const (&names)[N])
 {
     std::array<xcb_intern_atom_cookie_t, N> cookies;
     for (std::size_t i = 0; i < N; ++i)
-        cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+        cookies[i]
+            = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
     std::array<xcb_atom_t, N> atoms;
     for (std::size_t i = 0; i < N; ++i) {
         const ReplyPointer<xcb_intern_atom_reply_t> reply(
@@ -46,7 +48,8 @@ std::optional<std::vector<std::uint32_t>> Cardinals(
     xcb_connection_t* connection, xcb_window_t window, xcb_atom_t property, xcb_atom_t type)
 {
     const ReplyPointer<xcb_get_property_reply_t> reply(
-        xcb_get_property_reply(connection, xcb_get_property(connection, 0, window, property, type, 0, 1024), nullptr),
+        xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, property, type, 0, 1024), nullptr),
         &std::free);
     if (!reply || reply->type != type || reply->format != 32)
         return std::nullopt;
@@ -90,7 +93,8 @@ xcb_window_t Ask(const FrameRequests& x, QWidget* window)
     message.format = 32;
     message.window = id;
     message.type = x.request;
-    xcb_send_event(x.connection, 0, x.root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(x.connection, 0, x.root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
         reinterpret_cast<const char*>(&message));
     xcb_flush(x.connection);
     return id;
@@ -98,7 +102,8 @@ xcb_window_t Ask(const FrameRequests& x, QWidget* window)
 
 std::optional<QMargins> Answer(const FrameRequests& x, const QWidget* window)
 {
-    const auto values = Cardinals(x.connection, static_cast<xcb_window_t>(window->winId()), x.extents, XCB_ATOM_CARDINAL);
+    const auto values
+        = Cardinals(x.connection, static_cast<xcb_window_t>(window->winId()), x.extents, XCB_ATOM_CARDINAL);
     if (!values || values->size() != 4)
         return std::nullopt;
     // Left, right, top, bottom, in device pixels.
@@ -139,8 +144,8 @@ QMargins FrameOf(QWidget* window)
     const QRect client = window->geometry();
     std::optional<QMargins> margins;
     if (frame != client) {
-        margins = QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-            frame.bottom() - client.bottom());
+        margins = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom());
     } else {
         margins = AnnouncedFrame(window);
     }

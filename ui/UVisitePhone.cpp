@@ -61,7 +61,8 @@ TFrmVisitePhone::TFrmVisitePhone(QWidget* parent)
     picture.setDevicePixelRatio(ratio);
     ui->Img2DimsCode->setPixmap(picture);
     // Heard, the picture gives its address: a blind user cannot scan it.
-    DescribeDialog(this, ui->Img2DimsCode->accessibleName() + QLatin1Char('\n') + QString::fromLatin1(kWebAddress),
+    DescribeDialog(this,
+        ui->Img2DimsCode->accessibleName() + QLatin1Char('\n') + QString::fromLatin1(kWebAddress),
         ui->Img2DimsCode);
     ApplyBindings(this, kBindings);
 }

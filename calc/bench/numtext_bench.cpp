@@ -50,11 +50,12 @@ InputSet Typed()
                 text += "." + digits.substr(1);
             text += "E" + std::to_string(exponent);
         } else if (exponent < 0) {
-            text += "0." + std::string(-exponent - 1, '0') + digits;
+            text += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
         } else if (exponent + 1 >= count) {
-            text += digits + std::string(exponent + 1 - count, '0');
+            text += digits + std::string(static_cast<std::size_t>(exponent + 1 - count), '0');
         } else {
-            text += digits.substr(0, exponent + 1) + "." + digits.substr(exponent + 1);
+            const auto point = static_cast<std::size_t>(exponent + 1);
+            text += digits.substr(0, point) + "." + digits.substr(point);
         }
         set.values.push_back(zentorix::CheckedStore(zentorix::TextToReal(text)));
         set.texts.push_back(std::move(text));
@@ -230,7 +231,8 @@ public:
                 Ratio("RealToChars/" + name, "to_chars/" + name, 1.0).c_str());
         }
         std::printf("\nchecked operation (target 20 ns)\n");
-        for (const char* name : {"CheckedDivide", "CheckedMultiply", "CheckedAdd", "CheckedAddReciprocal", "CheckedStore"}) {
+        for (const char* name :
+            {"CheckedDivide", "CheckedMultiply", "CheckedAdd", "CheckedAddReciprocal", "CheckedStore"}) {
             const auto time = times_.find(name);
             if (time != times_.end())
                 std::printf("%-22s %.1f ns %s\n", name, time->second, time->second <= 20 ? "met" : "MISSED");

@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (value.has_value()) {
             const Extended reference = x87::Read(*expected);
-            if (reference.SignExponent() != value->SignExponent() || reference.Significand() != value->Significand())
+            if (reference.SignExponent() != value->SignExponent()
+                || reference.Significand() != value->Significand())
                 std::abort();
         }
     }

@@ -23,7 +23,8 @@ struct Result {
     bool operator==(const Result&) const = default;
 };
 
-inline constexpr const char* kOperations[] = {"add", "subtract", "multiply", "divide", "round", "store", "compare", "integer"};
+inline constexpr const char* kOperations[]
+    = {"add", "subtract", "multiply", "divide", "round", "store", "compare", "integer"};
 using Results = std::array<Result, std::size(kOperations)>;
 
 inline Result Of(Extended value, Conditions raised)

@@ -90,7 +90,8 @@ Extended RandomOperand(Random& random, int nearExponent)
         exponent = 16383 + (random.Below(2) != 0 ? 1024 : -1022) + static_cast<int>(random.Below(120)) - 70;
         break;
     case 1:  // near the extended range's ends
-        exponent = random.Below(2) != 0 ? 1 + static_cast<int>(random.Below(80)) : 0x7FFE - static_cast<int>(random.Below(80));
+        exponent = random.Below(2) != 0 ? 1 + static_cast<int>(random.Below(80))
+                                        : 0x7FFE - static_cast<int>(random.Below(80));
         break;
     case 2:
         exponent = 1 + static_cast<int>(random.Below(0x7FFE));
@@ -126,32 +127,32 @@ int CompareWithX87(Extended a, Extended b, std::int64_t integer)
 std::vector<Extended> EdgeOperands()
 {
     std::vector<Extended> edges;
-    for (const std::uint16_t sign : {0, 0x8000}) {
+    for (const std::uint16_t sign : {std::uint16_t{0}, std::uint16_t{0x8000}}) {
         const auto add = [&](int exponent, std::uint64_t significand) {
             edges.push_back(Extended::FromBits(static_cast<std::uint16_t>(sign | exponent), significand));
         };
-        add(0, 0);                                            // zero
-        add(0, 1);                                            // smallest denormal
-        add(0, kTop - 1);                                     // largest denormal
-        add(0, kTop | 5);                                     // pseudo-denormal
-        add(1, kTop);                                         // smallest normal
-        add(0x7FFE, ~std::uint64_t{0});                       // largest finite
-        add(0x7FFF, kTop);                                    // infinity
-        add(0x7FFF, 0xC000000000000000);                      // quiet NaN
+        add(0, 0);  // zero
+        add(0, 1);  // smallest denormal
+        add(0, kTop - 1);  // largest denormal
+        add(0, kTop | 5);  // pseudo-denormal
+        add(1, kTop);  // smallest normal
+        add(0x7FFE, ~std::uint64_t{0});  // largest finite
+        add(0x7FFF, kTop);  // infinity
+        add(0x7FFF, 0xC000000000000000);  // quiet NaN
         add(0x7FFF, 0xC000000000000001);
-        add(0x7FFF, kTop | 1);                                // signaling NaN
+        add(0x7FFF, kTop | 1);  // signaling NaN
         add(0x7FFF, kTop | 2);
-        add(0x7FFF, 0);                                       // pseudo-infinity
-        add(0x7FFF, 0x4000000000000000);                      // pseudo-NaN
-        add(16383, 0x4000000000000000);                       // unnormal
-        add(16383, 0);                                        // pseudo-zero
+        add(0x7FFF, 0);  // pseudo-infinity
+        add(0x7FFF, 0x4000000000000000);  // pseudo-NaN
+        add(16383, 0x4000000000000000);  // unnormal
+        add(16383, 0);  // pseudo-zero
         for (const int e : {16383, 16383 + 1, 16383 + 62, 16383 + 63, 16383 + 64, 16383 - 1, 16383 - 2,
-                 16383 + 1023, 16383 + 1024, 16383 - 1022, 16383 - 1023, 16383 - 1074, 16383 - 1075, 16383 - 1076,
-                 8191, 24574, 2, 0x7FFD}) {
+                 16383 + 1023, 16383 + 1024, 16383 - 1022, 16383 - 1023, 16383 - 1074, 16383 - 1075,
+                 16383 - 1076, 8191, 24574, 2, 0x7FFD}) {
             add(e, kTop);
             add(e, kTop | 1);
             add(e, ~std::uint64_t{0});
-            add(e, kTop | 0x400);                             // a double's halfway point
+            add(e, kTop | 0x400);  // a double's halfway point
             add(e, kTop | 0xC00);
             add(e, 0xC000000000000000);
         }

@@ -33,7 +33,7 @@ Nearest NearestPowerOfTen(int k)
             words.push_back(static_cast<std::uint32_t>(carry));
     }
     const int length = static_cast<int>(words.size() * 32) - std::countl_zero(words.back());
-    const auto bit = [&](int i) { return (words[i / 32] >> (i % 32)) & 1u; };
+    const auto bit = [&](int i) { return (words[static_cast<std::size_t>(i / 32)] >> (i % 32)) & 1u; };
 
     std::uint64_t significand = 0;
     const int lowest = length - 64;

@@ -47,18 +47,18 @@ constexpr std::uint16_t kAllMasked = 0x037F;
 #define ZENTORIX_X87_START "fninit\n\tfldcw %[control]\n\t"
 
 // "fop %st(1), %st" computes st = st op st(1): the left operand is loaded last.
-#define ZENTORIX_X87_BINARY(Instruction)                                                                  \
-    inline Outcome Instruction##_(Extended left, Extended right)                                          \
-    {                                                                                                     \
-        const long double l = Load(left), r = Load(right);                                                \
-        long double result;                                                                               \
-        std::uint16_t status;                                                                             \
-        asm volatile(ZENTORIX_X87_START "fldt %[r]\n\tfldt %[l]\n\t" #Instruction " %%st(1), %%st\n\t"    \
-                                        "fstpt %[result]\n\tfstp %%st(0)\n\tfnstsw %%ax"                  \
-                     : [result] "=m"(result), "=a"(status)                                                \
-                     : [l] "m"(l), [r] "m"(r), [control] "m"(kAllMasked)                                  \
-                     : "st", "st(1)");                                                                    \
-        return {Read(result), static_cast<Conditions>(status & condition::kAll)};                        \
+#define ZENTORIX_X87_BINARY(Instruction)                                                               \
+    inline Outcome Instruction##_(Extended left, Extended right)                                       \
+    {                                                                                                  \
+        const long double l = Load(left), r = Load(right);                                             \
+        long double result;                                                                            \
+        std::uint16_t status;                                                                          \
+        asm volatile(ZENTORIX_X87_START "fldt %[r]\n\tfldt %[l]\n\t" #Instruction " %%st(1), %%st\n\t" \
+                                        "fstpt %[result]\n\tfstp %%st(0)\n\tfnstsw %%ax"               \
+                     : [result] "=m"(result), "=a"(status)                                             \
+                     : [l] "m"(l), [r] "m"(r), [control] "m"(kAllMasked)                               \
+                     : "st", "st(1)");                                                                 \
+        return {Read(result), static_cast<Conditions>(status & condition::kAll)};                      \
     }
 
 ZENTORIX_X87_BINARY(fadd)

@@ -1,8 +1,8 @@
 #include "frame/os/codepage.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>

@@ -116,7 +116,8 @@ public:
         for (const fs::path& data : dataFolders) {
             const fs::path applications = data / "applications";
             std::error_code error;
-            for (fs::recursive_directory_iterator it(applications, fs::directory_options::skip_permission_denied, error),
+            for (fs::recursive_directory_iterator
+                     it(applications, fs::directory_options::skip_permission_denied, error),
                  end;
                  !error && it != end; it.increment(error)) {
                 if (it->path().extension() != ".desktop")
@@ -138,8 +139,8 @@ public:
         const KeyFile& entry = Entry(found->second);
         const std::string tryExec = Value(entry, "Desktop Entry", "TryExec");
         return Value(entry, "Desktop Entry", "Type") == "Application"
-            && Value(entry, "Desktop Entry", "Hidden") != "true" && !Value(entry, "Desktop Entry", "Exec").empty()
-            && (tryExec.empty() || IsProgram(tryExec));
+            && Value(entry, "Desktop Entry", "Hidden") != "true"
+            && !Value(entry, "Desktop Entry", "Exec").empty() && (tryExec.empty() || IsProgram(tryExec));
     }
 
     // Whether a usable entry lists the type in its MimeType=, its id not in
@@ -148,7 +149,8 @@ public:
     {
         for (const auto& [id, path] : paths_) {
             const auto types = Split(Value(Entry(path), "Desktop Entry", "MimeType"), ';');
-            if (std::find(types.begin(), types.end(), type) != types.end() && removed.count(id) == 0 && IsUsable(id))
+            if (std::find(types.begin(), types.end(), type) != types.end() && removed.count(id) == 0
+                && IsUsable(id))
                 return true;
         }
         return false;

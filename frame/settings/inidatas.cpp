@@ -1,8 +1,8 @@
 #include "frame/settings/inidatas.h"
 
 #include "frame/os/exepath.h"
-#include "frame/settings/inifile.h"
 #include "frame/os/pathrule.h"
+#include "frame/settings/inifile.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -328,7 +328,8 @@ template <typename Emit> bool ReadLines(int fd, std::uint64_t size, LineReader& 
                 continue;
             }
         }
-        const auto wanted = static_cast<std::size_t>(std::min<off_t>(end - offset, static_cast<off_t>(buffer.size())));
+        const auto wanted
+            = static_cast<std::size_t>(std::min<off_t>(end - offset, static_cast<off_t>(buffer.size())));
         const ssize_t count = pread(fd, buffer.data(), wanted, offset);
         if (count < 0 && errno == EINTR)
             continue;
@@ -366,7 +367,8 @@ bool ValueInFile(int fd, std::uint64_t size, std::string_view section, std::stri
     return true;
 }
 
-Edit EditForText(std::string_view text, std::string_view section, std::string_view key, std::string_view value)
+Edit EditForText(
+    std::string_view text, std::string_view section, std::string_view key, std::string_view value)
 {
     LineReader reader(section, key);
     EditFinder finder(section, key, value);

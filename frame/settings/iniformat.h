@@ -25,7 +25,8 @@ bool ValueInFile(int fd, std::uint64_t size, std::string_view section, std::stri
 // What sets the key to `value`: its first occurrence in the first section of
 // that name replaced; otherwise the key added after that section's last
 // entry, or a new section at the end.
-Edit EditForText(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
+Edit EditForText(
+    std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 bool EditForFile(int fd, std::uint64_t size, std::string_view section, std::string_view key,
     std::string_view value, Edit& edit);
 

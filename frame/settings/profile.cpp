@@ -1,7 +1,7 @@
 #include "frame/settings/profile.h"
 
-#include "frame/settings/iniformat.h"
 #include "frame/os/pathrule.h"
+#include "frame/settings/iniformat.h"
 #include "frame/settings/safereplace.h"
 
 #include <cerrno>
@@ -35,9 +35,10 @@ std::string WithProfileValue(
     std::string_view contents, std::string_view section, std::string_view key, std::string_view value)
 {
     const Edit edit = EditForText(contents, section, key, value);
-    std::string result(contents.substr(0, edit.from));
+    // The edit lies inside `contents`, so its offsets fit in memory.
+    std::string result(contents.substr(0, static_cast<std::size_t>(edit.from)));
     result += edit.text;
-    result += contents.substr(edit.to);
+    result += contents.substr(static_cast<std::size_t>(edit.to));
     return result;
 }
 

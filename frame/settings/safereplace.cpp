@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/random.h>
@@ -51,7 +52,8 @@ bool CopyRange(int in, off_t from, int out, off_t to, std::uint64_t length)
         while (length > 0) {
             loff_t source = from;
             loff_t target = to;
-            const ssize_t copied = copy_file_range(in, &source, out, &target, length, 0);
+            const ssize_t copied = copy_file_range(in, &source, out, &target,
+                static_cast<std::size_t>(std::min<std::uint64_t>(length, SSIZE_MAX)), 0);
             if (copied <= 0)
                 break;  // not here (another file system, an old kernel): by hand
             from += copied;
@@ -253,17 +255,19 @@ bool RewriteInPlace(int fd, std::uint64_t size, const Edit& edit)
     const off_t tailTo = static_cast<off_t>(edit.from + edit.text.size());
     // Room first: a full disk fails before a byte has changed.
     const bool room = newSize <= size
-        || fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(size), static_cast<off_t>(newSize - size)) == 0
+        || fallocate(fd, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(size), static_cast<off_t>(newSize - size))
+            == 0
         || errno == EOPNOTSUPP;
     if (!room)
         return false;
     bool moved = false;
     if (tail <= kOneWrite) {
+        const auto tailBytes = static_cast<std::size_t>(tail);
         std::string text = edit.text;
-        text.resize(edit.text.size() + tail);
+        text.resize(edit.text.size() + tailBytes);
         moved = (tail == 0
-                    || pread(fd, text.data() + edit.text.size(), tail, static_cast<off_t>(edit.to))
-                        == static_cast<ssize_t>(tail))
+                    || pread(fd, text.data() + edit.text.size(), tailBytes, static_cast<off_t>(edit.to))
+                        == static_cast<ssize_t>(tailBytes))
             && WriteAll(fd, text, static_cast<off_t>(edit.from));
     } else {
         moved = CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)

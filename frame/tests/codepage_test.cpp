@@ -39,10 +39,18 @@ TEST(CodePage, TrailBytes)
         unsigned char byte;
         bool trail;
     } cases[] = {
-        {CodePage::Gbk, 0x5C, true}, {CodePage::Big5, 0x5C, true}, {CodePage::ShiftJis, 0x5C, true},
-        {CodePage::Gbk, '.', false}, {CodePage::Gbk, '/', false}, {CodePage::ShiftJis, '.', false},
-        {CodePage::Gbk, 0x7F, false}, {CodePage::Big5, 0x80, false}, {CodePage::ShiftJis, 0x80, true},
-        {CodePage::Gbk, 0xFE, true}, {CodePage::ShiftJis, 0xFD, false}, {CodePage::Utf8, 0x5C, false},
+        {CodePage::Gbk, 0x5C, true},
+        {CodePage::Big5, 0x5C, true},
+        {CodePage::ShiftJis, 0x5C, true},
+        {CodePage::Gbk, '.', false},
+        {CodePage::Gbk, '/', false},
+        {CodePage::ShiftJis, '.', false},
+        {CodePage::Gbk, 0x7F, false},
+        {CodePage::Big5, 0x80, false},
+        {CodePage::ShiftJis, 0x80, true},
+        {CodePage::Gbk, 0xFE, true},
+        {CodePage::ShiftJis, 0xFD, false},
+        {CodePage::Utf8, 0x5C, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.byte));

@@ -9,9 +9,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextBlock>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <gtest/gtest.h>

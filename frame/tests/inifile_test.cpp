@@ -1,5 +1,5 @@
-#include "frame/settings/inifile.h"
 #include "frame/os/pathrule.h"
+#include "frame/settings/inifile.h"
 #include "tests/vectors.h"
 
 #include <gtest/gtest.h>

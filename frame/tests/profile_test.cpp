@@ -289,9 +289,9 @@ TEST_F(SettingsRecord, UnwritableFiles)
         {"a directory in its place",
             [](const std::string& ini, const std::string&) { std::filesystem::create_directory(ini); }, true},
         {"a read-only file behind a link",
-            [](const std::string& ini, const std::string& folder) {
-                WriteFile(folder + "/target.ini", "[Setting]\nbChinese=0\n");
-                chmod((folder + "/target.ini").c_str(), 0400);
+            [](const std::string& ini, const std::string& place) {
+                WriteFile(place + "/target.ini", "[Setting]\nbChinese=0\n");
+                chmod((place + "/target.ini").c_str(), 0400);
                 std::filesystem::create_symlink("target.ini", ini);
             },
             false},

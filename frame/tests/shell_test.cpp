@@ -50,12 +50,18 @@ TEST(ConvertCharset, OneQuestionMarkPerCharacter)
         std::string output;
     } cases[] = {
         {"Chinese", "电阻", "GBK", "UTF-8", "\xB5\xE7\xD7\xE8"},
-        {"an emoji (four bytes)", "a\xF0\x9F\x98\x80" "b", "GBK", "UTF-8", "a?b"},
+        {"an emoji (four bytes)",
+            "a\xF0\x9F\x98\x80"
+            "b",
+            "GBK", "UTF-8", "a?b"},
         {"a Hangul syllable (three bytes)", "\xED\x95\x9C!", "GBK", "UTF-8", "?!"},
         {"a stray continuation byte", "\x80x", "GBK", "UTF-8", "?x"},
         {"a sequence cut at the end", "x\xE7\x89", "GBK", "UTF-8", "x?"},
         {"GBK back to UTF-8", "\xB5\xE7", "UTF-8", "GBK", "电"},
-        {"a byte GBK does not use", "\xFF" "a", "UTF-8", "GBK", "?a"},
+        {"a byte GBK does not use",
+            "\xFF"
+            "a",
+            "UTF-8", "GBK", "?a"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -25,7 +25,8 @@ int main(int argc, char** argv)
     settings->addAction(QStringLiteral("中文界面&Chinese"))->setCheckable(true);
     settings->addAction(QStringLiteral("英文界面&English"))->setCheckable(true);
     QMenu* help = window.menuBar()->addMenu(QStringLiteral("帮助&Help"));
-    for (const char* item : {"帮助主题&Content", "访问本软件网站&Web", "手机访问本软件网站&Phone", "关于本软件&About"})
+    for (const char* item :
+        {"帮助主题&Content", "访问本软件网站&Web", "手机访问本软件网站&Phone", "关于本软件&About"})
         help->addAction(QString::fromUtf8(item));
     window.statusBar()->addWidget(new QLabel(QStringLiteral("Zentorix")));
 
