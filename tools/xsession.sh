@@ -66,6 +66,17 @@ wait_for_exit() {
     return 1
 }
 
+# Lets a program run as another user read the leak checker's suppressions:
+# the file named in LSAN_OPTIONS is copied into FOLDER (one that user can
+# read), as the source tree may be its owner's alone (a home of mode 0700).
+share_sanitizer_files() {  # share_sanitizer_files FOLDER
+    local options=${LSAN_OPTIONS:-} file
+    file=$(sed -nE 's/^(.*:)?suppressions=([^:]*).*/\2/p' <<<"$options")
+    [ -n "$file" ] && [ -f "$file" ] || return 0
+    install -m 644 "$file" "$1/lsan.supp"
+    export LSAN_OPTIONS=${options/suppressions=$file/suppressions=$1/lsan.supp}
+}
+
 failures=0
 passes=0
 check() {  # check NAME CONDITION-RESULT MESSAGE

@@ -12,6 +12,7 @@ source "$here/../../tools/xsession.sh"
 start_session
 work=$(mktemp -d)
 chmod 755 "$work"
+share_sanitizer_files "$work"
 trap 'stop_session; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
 # Runs the program (as the given user), closes its main window, and sets

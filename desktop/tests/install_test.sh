@@ -13,6 +13,7 @@ source "$(dirname "$0")/../../tools/xsession.sh"
 
 work=$(mktemp -d)
 chmod 755 "$work"
+share_sanitizer_files "$work"
 prefix="$work/prefix"
 private="$prefix/libexec/zentorix"
 id=org.zentorix.Zentorix
