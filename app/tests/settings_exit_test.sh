@@ -34,28 +34,31 @@ run_and_close() {
         kill "$pid" 2>/dev/null
         return
     fi
-    sleep 0.3
+    local main box=""
+    main=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
+    printf '' | xclip -selection clipboard
     wmctrl -c "$title"
-    # The main window goes; an error box under the same title may follow.
-    sleep 1
-    sleep 1
-    if [ "$(count_windows)" -gt 0 ]; then
-        local box
-        # Real key presses to the active box, as a user would press them.
-        box=$(xdotool search --onlyvisible --name "^${title}\$" | tail -n 1)
+    # The main window goes; the program ends, or an error box under the same
+    # title comes first.
+    for _ in $(seq 200); do
+        kill -0 "$pid" 2>/dev/null || break
+        box=$(xdotool search --onlyvisible --name "^${title}\$" | grep -vx "$main" | tail -n 1)
+        [ -n "$box" ] && break
+        sleep 0.05
+    done
+    if [ -n "$box" ]; then
+        # Real key presses to the box, as a user would press them.
         xdotool windowactivate --sync "$box" 2>/dev/null
         xdotool key ctrl+c
-        sleep 0.2
-        box_text=$(xclip -o -selection clipboard 2>/dev/null || true)
+        for _ in $(seq 100); do
+            box_text=$(xclip -o -selection clipboard 2>/dev/null || true)
+            [ -n "$box_text" ] && break
+            sleep 0.05
+        done
         xdotool key Return
-        sleep 1
-        # A second box would keep the program alive.
-        if [ "$(count_windows)" -gt 0 ]; then
-            box_text="$box_text (and another box)"
-            kill "$pid" 2>/dev/null
-        fi
     fi
-    wait_for_exit "$pid" || true
+    # A second box would keep the program alive.
+    wait_for_exit "$pid" || { box_text="$box_text (and another box)"; exit_code="did not end"; }
 }
 
 # 1. An executable named "other" reads and writes "other.ini" beside it.

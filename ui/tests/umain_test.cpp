@@ -311,8 +311,7 @@ TEST_F(MainWindow, LongPasteArrivesWholeAndUndoesAsOneStep)
             Click("BtnComputeRs");
             EXPECT_EQ(Box("EditRs")->text(), "240005");
         }
-        while (memo->IsPasting())
-            QCoreApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !memo->IsPasting(); }, 30000)) << "the paste never ended";
         EXPECT_EQ(memo->toPlainText(), "1" + pasted);
         EXPECT_FALSE(memo->isReadOnly());
         memo->undo();
