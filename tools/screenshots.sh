@@ -23,7 +23,7 @@ xdotool windowactivate --sync "$main"
 # The window with its frame, as the user sees it on the desktop.
 shoot() {  # shoot WINDOW-NAME FILE
     local window=""
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         window=$(xdotool search --onlyvisible --name "^$1\$" | tail -n 1) && [ -n "$window" ] && break
         sleep 0.05
     done

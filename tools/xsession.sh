@@ -10,7 +10,9 @@ start_session() {
     displayfile=$(mktemp)
     Xvfb -displayfd 3 -ac -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$displayfile" 2>/dev/null &
     xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+    # Deadlines are generous: a loaded machine (ctest -j) starts slowly.
+    for _ in $(seq 600); do [ -s "$displayfile" ] && break; sleep 0.05; done
+    [ -s "$displayfile" ] || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$(cat "$displayfile")"
     rm -f "$displayfile"
     start_window_manager
@@ -26,7 +28,7 @@ start_window_manager() {
     fi
     openbox >/dev/null 2>&1 &
     openbox_pid=$!
-    for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+    for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
 }
 
 stop_session() {
@@ -41,21 +43,21 @@ count_windows() {
     wmctrl -l 2>/dev/null | grep -cF "$title" || true
 }
 
-# Waits until N windows carry the title; fails after 10 s.
+# Waits until N windows carry the title; fails after 30 s.
 wait_for_windows() {
     local wanted=$1
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         [ "$(count_windows)" -eq "$wanted" ] && return 0
         sleep 0.05
     done
     return 1
 }
 
-# Waits for process PID to end (at most 20 s) and sets exit_code.
+# Waits for process PID to end (at most 30 s) and sets exit_code.
 wait_for_exit() {
     local pid=$1
     exit_code=timeout
-    for _ in $(seq 400); do
+    for _ in $(seq 600); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid" && exit_code=0 || exit_code=$?
             return 0
@@ -64,6 +66,40 @@ wait_for_exit() {
     done
     kill "$pid" 2>/dev/null || true
     return 1
+}
+
+# The program's windows that are showing, one id a line: its main window,
+# its dialogs and boxes, an open menu.
+showing() {  # showing PID
+    xdotool search --onlyvisible --pid "$1" 2>/dev/null | sort
+}
+
+# Waits (at most 30 s) until the program PID shows N windows.
+wait_showing() {  # wait_showing PID N
+    for _ in $(seq 600); do
+        [ "$(showing "$1" | wc -l)" = "$2" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# Presses KEY, then waits (at most 30 s) until the program PID shows other
+# windows than WINDOWS (as `showing` gives them): a menu has opened or
+# closed, a dialog come or gone.
+press_and_wait() {  # press_and_wait PID KEY WINDOWS
+    xdotool key "$2"
+    for _ in $(seq 600); do
+        [ "$(showing "$1")" != "$3" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# A menu command by keyboard, as a user gives it: Alt+LETTER opens the menu,
+# and ITEM-KEY is pressed once the menu shows.
+menu_command() {  # menu_command PID LETTER ITEM-KEY
+    press_and_wait "$1" "alt+$2" "$(showing "$1")" || return 1
+    press_and_wait "$1" "$3" "$(showing "$1")"
 }
 
 # Lets a program run as another user read the leak checker's suppressions:

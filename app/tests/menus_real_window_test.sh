@@ -36,18 +36,14 @@ wait_for_windows 1 && r=ok || r=no
 check "main window" "$r" "no window titled $title"
 window=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
 xdotool windowactivate --sync "$window" 2>/dev/null
-sleep 0.5
 
 menu() {  # menu ALT-LETTER ITEM-LETTER
-    xdotool key "alt+$1"
-    sleep 0.4
-    xdotool key "$2"
-    sleep 0.8
+    menu_command "$pid" "$1" "$2"
 }
 
-# Waits until the log has N lines (at most 5 s) and prints line N.
+# Waits until the log has N lines (at most 30 s) and prints line N.
 opened() {
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         [ "$(wc -l <"$work/opened.log" 2>/dev/null || echo 0)" -ge "$1" ] && break
         sleep 0.05
     done
@@ -78,7 +74,7 @@ check "Help > Content, no viewer" "$r" "the desktop got '$url', not the pages"
 
 dialog_shot() {  # dialog_shot TITLE FILE CLOSE-KEY
     local found=no
-    for _ in $(seq 100); do
+    for _ in $(seq 600); do
         wmctrl -l | grep -qF "$1" && { found=ok; break; }
         sleep 0.05
     done
@@ -86,7 +82,10 @@ dialog_shot() {  # dialog_shot TITLE FILE CLOSE-KEY
     sleep 0.5
     import -window root "$2"
     xdotool key "$3"
-    sleep 0.5
+    for _ in $(seq 600); do
+        wmctrl -l | grep -qF "$1" || break
+        sleep 0.05
+    done
     wmctrl -l | grep -qF "$1" && r=no || r=ok
     check "dialog $1 closed" "$r" "$3 did not close it"
 }

@@ -21,7 +21,7 @@ trap 'stop_session; rm -rf "$work"' EXIT
 # starts: xev on the root window, ready once it has seen a property change.
 xev -root -event substructure -event property >"$work/root-events" 2>/dev/null &
 xev_pid=$!
-for _ in $(seq 100); do
+for _ in $(seq 600); do
     xprop -root -f ZENTORIX_MARK 8s -set ZENTORIX_MARK ready
     grep -q PropertyNotify "$work/root-events" && break
     sleep 0.05
@@ -73,8 +73,15 @@ import -window root "$shot-list.png"
 size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 before=$(size)
 wmctrl -r "$title" -b add,maximized_vert,maximized_horz
-sleep 0.5
+# The window manager takes requests in turn: once it has put the window
+# above the others, it has dealt with the maximise request too.
+wmctrl -r "$title" -b add,above
+for _ in $(seq 600); do
+    xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && break
+    sleep 0.05
+done
 after=$(size)
+wmctrl -r "$title" -b remove,above
 [ "$before" = "$after" ] && r=ok || r=no
 check "not maximised" "$r" "$before became $after"
 wmctrl -r "$title" -b remove,maximized_vert,maximized_horz
@@ -91,9 +98,13 @@ sleep 0.3
 # over, so a click that missed its box reads the previous box's new text.
 for y in $((menu + 85)) $((menu + 133)) $((menu + 181)) $((menu + 229)); do
     xdotool mousemove --window "$window" 140 "$y" click 1
+    printf 'nothing copied' | xclip -selection clipboard
     xdotool key ctrl+a ctrl+c
-    sleep 0.2
-    text=$(xclip -o -selection clipboard 2>/dev/null || true)
+    for _ in $(seq 600); do
+        text=$(xclip -o -selection clipboard 2>/dev/null || true)
+        [ "$text" != "nothing copied" ] && break
+        sleep 0.05
+    done
     [ "$text" = "0" ] && result=ok || result=no
     check "box at y=$y" "$result" "reads '$text', not 0"
     xdotool type "5"

@@ -40,7 +40,7 @@ run_and_close() {
     wmctrl -c "$title"
     # The main window goes; the program ends, or an error box under the same
     # title comes first.
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         kill -0 "$pid" 2>/dev/null || break
         box=$(xdotool search --onlyvisible --name "^${title}\$" | grep -vx "$main" | tail -n 1)
         [ -n "$box" ] && break
@@ -50,7 +50,7 @@ run_and_close() {
         # Real key presses to the box, as a user would press them.
         xdotool windowactivate --sync "$box" 2>/dev/null
         xdotool key ctrl+c
-        for _ in $(seq 100); do
+        for _ in $(seq 600); do
             box_text=$(xclip -o -selection clipboard 2>/dev/null || true)
             [ -n "$box_text" ] && break
             sleep 0.05
@@ -87,8 +87,8 @@ for signal in TERM INT HUP "TERM HUP INT"; do
     pid=$!
     wait_for_windows 1
     xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)" 2>/dev/null
-    xdotool key alt+s; sleep 0.3; xdotool key e; sleep 0.3  # English
-    [ "$signal" = HUP ] && { xdotool key alt+h; sleep 0.3; xdotool key a; sleep 0.5; }  # the about box open
+    menu_command "$pid" s e  # English
+    [ "$signal" = HUP ] && { menu_command "$pid" h a; wait_showing "$pid" 2; }  # the about box open
     for one in $signal; do kill -"$one" "$pid"; done
     wait_for_exit "$pid" || true
     ini="$work/signal-$signal/zentorix.ini"
@@ -103,7 +103,7 @@ cp "$program" "$work/display-gone/zentorix"
 displayfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
 gone_pid=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -s "$displayfile" ] && break; sleep 0.05; done
 DISPLAY=":$(cat "$displayfile")" "$work/display-gone/zentorix" 2>/dev/null &
 pid=$!
 DISPLAY=":$(cat "$displayfile")" xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null

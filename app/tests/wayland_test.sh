@@ -14,11 +14,11 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 weston --backend=headless-backend.so --socket=wayland-zentorix --idle-time=0 >"$work/weston.log" 2>&1 &
 weston_pid=$!
 trap 'kill $weston_pid 2>/dev/null; wait $weston_pid 2>/dev/null; [ -n "${xvfb_pid:-}" ] && stop_session; rm -rf "$work"' EXIT
-for _ in $(seq 200); do [ -S "$XDG_RUNTIME_DIR/wayland-zentorix" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/wayland-zentorix" ] && break; sleep 0.05; done
 
-# Waits until the file holds the line (at most 10 s).
+# Waits until the file holds the line (at most 30 s).
 wait_for_line() {
-    for _ in $(seq 200); do grep -qF "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done
+    for _ in $(seq 600); do grep -qF "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done
     return 1
 }
 

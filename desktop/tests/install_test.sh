@@ -74,16 +74,9 @@ start() {  # start USER PATH
     xdotool windowactivate --sync "$window" 2>/dev/null
 }
 
-keys() {  # keys KEY... (one at a time, as a user presses them)
-    for key in "$@"; do
-        xdotool key "$key"
-        sleep 0.3
-    done
-}
-
-# Waits until the log holds N lines (at most 10 s) and prints them.
+# Waits until the log holds N lines (at most 30 s) and prints them.
 opened() {
-    for _ in $(seq 200); do
+    for _ in $(seq 600); do
         [ "$(cat "$work/opened.log" 2>/dev/null | wc -l)" -ge "$1" ] && break
         sleep 0.05
     done
@@ -102,7 +95,7 @@ pages_url="file://$private/zentorix-help/index.html"
 
 # 1. Per user: help and settings beside the executable.
 start root "$work/shim"
-keys alt+h c
+menu_command "$pid" h c
 check "per user: help" "$([ "$(opened 1)" = "$chm_url" ] && echo ok)" "requests: $(opened 1)"
 stop
 check "per user: exit" "$([ "$exit_code" = 0 ] && echo ok)" "exit $exit_code"
@@ -117,12 +110,12 @@ mkdir -m 700 "$work/home" "$work/runtime"
 chown 65534:65534 "$work/home" "$work/runtime"
 settings="$work/home/.config/zentorix/zentorix.ini"
 start 65534 "$work/shim"
-keys alt+s e
+menu_command "$pid" s e
 echo 4 >"$work/answer-chm"  # the desktop has no CHM viewer
-keys alt+h c
+menu_command "$pid" h c
 got=$(opened 2)
 check "system-wide: help pages when the viewer fails" "$([ "$got" = "$chm_url"$'\n'"$pages_url" ] && echo ok)" "requests: $got"
-keys alt+f e
+menu_command "$pid" f e
 wait_for_exit "$pid" || true
 check "system-wide: exit without a box" "$([ "$exit_code" = 0 ] && [ "$(count_windows)" = 0 ] && echo ok)" \
     "exit $exit_code, $(count_windows) windows left"
@@ -133,10 +126,10 @@ check "system-wide: nothing beside" "$([ ! -e "$private/zentorix.ini" ] && echo 
 
 # The choice survives a restart (it would be written back as 1 if not read).
 start 65534 "$work/empty"
-keys alt+h c  # no launcher, no browser: the notice box
-for _ in $(seq 100); do wmctrl -l | grep -qF "系统提示System Hint" && break; sleep 0.05; done
+menu_command "$pid" h c  # no launcher, no browser: the notice box
+for _ in $(seq 600); do wmctrl -l | grep -qF "系统提示System Hint" && break; sleep 0.05; done
 check "no launcher: notice box" "$(wmctrl -l | grep -qF "系统提示System Hint" && echo ok)" "no box appeared"
-keys Return
+press_and_wait "$pid" Return "$(showing "$pid")"
 stop
 check "restart: exit" "$([ "$exit_code" = 0 ] && [ "$boxes" = 0 ] && echo ok)" "exit $exit_code, $boxes windows left"
 check "restart: choice kept" "$([ "$(cat "$settings" 2>/dev/null)" = $'[Setting]\nbChinese=0' ] && echo ok)" \
@@ -147,7 +140,7 @@ mkdir "$work/browser"
 cp "$work/shim/xdg-open" "$work/browser/x-www-browser"
 : >"$work/opened.log"
 start 65534 "$work/browser"
-keys alt+h c
+menu_command "$pid" h c
 got=$(opened 1)
 check "no launcher: help pages in the browser" "$([ "$got" = "$pages_url" ] && echo ok)" "requests: $got"
 stop
@@ -159,7 +152,7 @@ rm -f "$work/answer-chm"
 start root "$work/shim"
 cp "$private/zentorix" "$private/zentorix.new"
 mv "$private/zentorix.new" "$private/zentorix"
-keys alt+h c
+menu_command "$pid" h c
 check "replaced executable: help" "$([ "$(opened 1)" = "$chm_url" ] && echo ok)" "requests: $(opened 1)"
 stop
 check "replaced executable: settings" "$([ -f "$private/zentorix.ini" ] && echo ok)" \
