@@ -223,23 +223,10 @@ void TFrmMain::BtnComputeRsClick()
     ComputeList(ParallelResistance, ui->EditRp);
 }
 
-// The list exactly as typed: the plain-text view would turn a no-break space
-// into a blank, which the quantity boxes never see. Paragraphs and the lines
-// that Shift+Enter makes are line ends.
-QString TFrmMain::ListText() const
-{
-    QString text = ui->Memo->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
-
-// Reads the list afresh, a paste under way included; an empty list leaves
-// the result box as it is.
+// Reads the list afresh; an empty list leaves the result box as it is.
 void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
-    ui->Memo->FinishPaste();
-    const std::vector<double> values = ReadEntries(ToSystemText(ListText()));
+    const std::vector<double> values = ReadEntries(ToSystemText(ui->Memo->Text()));
     if (!values.empty())
         result->setText(FromSystemText(RealToText(compute(values))));
 }

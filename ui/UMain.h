@@ -66,7 +66,6 @@ private:
     void ReadQuantities();
     void DisplayQuantities();
 
-    QString ListText() const;
     // One result of the list page into its box.
     void ComputeList(double (*compute)(std::span<const double>), QLineEdit* result);
 

@@ -91,6 +91,15 @@ void TListBox::InsertNextSlice()
         EndPaste();
 }
 
+QString TListBox::Text()
+{
+    FinishPaste();
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 void TListBox::FinishPaste()
 {
     if (!IsPasting())

@@ -12,15 +12,18 @@ class TListBox : public QPlainTextEdit {
 public:
     explicit TListBox(QWidget* parent = nullptr);
 
-    // Inserts at once what a paste still has to insert, so that the list
-    // reads whole; nothing when no paste is under way.
-    void FinishPaste();
+    // The list exactly as typed, a paste under way included (what it still
+    // has to insert goes in at once): the plain-text view would turn a
+    // no-break space into a blank, which the quantity boxes never see.
+    // Paragraphs and the lines that Shift+Enter makes are line ends.
+    QString Text();
     bool IsPasting() const { return !pending_.isEmpty(); }
 
 protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void FinishPaste();
     void InsertNextSlice();
     void EndPaste();
 
