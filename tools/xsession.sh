@@ -28,7 +28,9 @@ start_window_manager() {
     fi
     openbox >/dev/null 2>&1 &
     openbox_pid=$!
-    for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.05; done
+    for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.05; done
+    echo "FAIL: openbox did not start on $DISPLAY" >&2
+    exit 1
 }
 
 stop_session() {

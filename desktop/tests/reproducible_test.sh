@@ -11,12 +11,16 @@ source "$(dirname "$0")/../../tools/xsession.sh"  # check and finish
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# The tracked files as they stand, and the history for the sources' time,
+# taken once: both builds see the same sources, whatever changes meanwhile.
+# Each build copies them anew (new times on every file) into its own folder.
+mkdir -p "$work/sources"
+(cd "$source" && git ls-files -z | xargs -0 cp --parents -t "$work/sources")
+cp -r "$source/.git" "$work/sources/.git"
+
 debs=()
 for copy in first second-with-a-longer-name; do
-    mkdir -p "$work/$copy"
-    # The tracked files as they stand, and the history for the sources' time.
-    (cd "$source" && git ls-files -z | xargs -0 cp --parents -t "$work/$copy")
-    cp -r "$source/.git" "$work/$copy/.git"
+    cp -r "$work/sources" "$work/$copy"
     if (cd "$work/$copy" && cmake --preset release >/dev/null && cmake --build --preset release >/dev/null &&
         cpack --preset deb >/dev/null 2>&1); then
         debs+=("$work/$copy/build-release/packages/zentorix_1.0.0.0_amd64.deb")
