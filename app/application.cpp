@@ -2,11 +2,9 @@
 
 #include "calc/numtext.h"
 #include "frame/errors.h"
+#include "ui/imageplugins.h"
 
 #include <QFont>
-#include <QIconEngine>
-#include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QWidget>
 
@@ -23,58 +21,13 @@ int& ProgramNameOnly(const char* programName)
     return programArgc;
 }
 
-// The menu bar asks the style for its overflow button's icon as it is built,
-// and reading that icon makes Qt load every image plugin to ask whether it
-// reads PNG (some 3 ms of start-up). The icon is read when first drawn instead,
-// which in a window of fixed size is never.
-class DeferredIconEngine : public QIconEngine {
-public:
-    DeferredIconEngine(const QStyle* style, QStyle::StandardPixmap which) : style_(style), which_(which) { }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return Icon().pixmap(size, mode, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return Icon().actualSize(size, mode, state);
-    }
-    QIconEngine* clone() const override { return new DeferredIconEngine(style_, which_); }
-
-private:
-    const QIcon& Icon()
-    {
-        if (icon_.isNull())
-            icon_ = style_->standardIcon(which_);
-        return icon_;
-    }
-
-    const QStyle* style_;
-    QStyle::StandardPixmap which_;
-    QIcon icon_;
-};
-
-class DeferredOverflowIcons : public QProxyStyle {
-public:
-    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
-    {
-        if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton)
-            return QIcon(new DeferredIconEngine(baseStyle(), which));
-        return QProxyStyle::standardIcon(which, option, widget);
-    }
-};
-
 }  // namespace
 
 TApplication::TApplication(const char* programName) : QApplication(ProgramNameOnly(programName), programArgv)
 {
     // The style and the font before the first widget, which is then polished
     // once, with them.
-    setStyle(new DeferredOverflowIcons);  // the desktop's style, but for that
+    setStyle(NewStyleWithDeferredIcons());
     // One CJK family first for every text, so that no widget falls back to a
     // second CJK font (a cost in start-up time and memory).
     QFont font;

@@ -1,6 +1,6 @@
 #include "pictures.h"
 
-#include <QImageReader>
+#include "imageplugins.h"
 
 // The pictures live in a static library: naming them keeps the linker from
 // dropping them.
@@ -10,19 +10,6 @@ static void LoadResources()
 }
 
 namespace zentorix {
-namespace {
-
-// A PNG file read as PNG. With format detection on, as QIcon::addFile reads,
-// Qt first loads every image plugin (GIF, ICO, JPEG and libjpeg) to ask
-// whether it reads the file: some 3 ms of start-up.
-QPixmap ReadPng(const QString& path)
-{
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
-}
-
-}  // namespace
 
 QIcon ProgramIcon()
 {
