@@ -5,8 +5,6 @@
 namespace zentorix {
 namespace {
 
-constexpr std::size_t kLongestValue = 2047;  // what a 2048-byte buffer holds
-
 int DigitValue(char c, int base)
 {
     int value = 99;

@@ -1,5 +1,7 @@
 #include "frame/settings/iniformat.h"
 
+#include "frame/settings/profile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -11,7 +13,6 @@ namespace zentorix {
 namespace {
 
 constexpr std::size_t kBlock = 64 * 1024;  // what is read at a time
-constexpr std::size_t kLongestValue = 2047;  // what a 2048-byte buffer holds
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c)

@@ -19,11 +19,15 @@
 // written a block at a time: memory stays bounded.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace zentorix {
+
+// The longest value read: what a 2048-byte buffer holds.
+inline constexpr std::size_t kLongestValue = 2047;
 
 std::optional<std::string> ReadProfileValue(
     const std::string& file, std::string_view section, std::string_view key);
