@@ -165,24 +165,26 @@ QString SpokenForm(const QString& lines)
 class ProgramMessageBox : public QMessageBox {
 public:
     ProgramMessageBox(const QString& caption, const QString& text, std::uint32_t flags, QWidget* owner)
-        : QMessageBox(IconOf(flags), caption, QString(), ButtonsOf(flags), owner),
+        : QMessageBox(IconOf(flags), caption, LinesOf(text), ButtonsOf(flags), owner),
           fullText_(text)
     {
         setWindowModality(Qt::ApplicationModal);
-        // The text area takes the label's place in the box's layout.
-        QLabel* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        // The text area takes the place of the label that shows the text.
         const QString lines = LinesOf(text);
+        QLabel* label = nullptr;
+        for (QLabel* candidate : findChildren<QLabel*>()) {
+            if (candidate->text() == lines)
+                label = candidate;
+        }
         QPlainTextEdit* area = MessageArea(lines, this);
         QLayoutItem* replaced
             = label != nullptr && layout() != nullptr ? layout()->replaceWidget(label, area) : nullptr;
-        if (replaced != nullptr) {
-            delete replaced;
-            label->hide();
-        } else {
-            delete area;  // a Qt whose box is built otherwise: its own label
-            setText(lines);
+        if (replaced == nullptr) {
+            delete area;  // a box built otherwise: its own label shows the text
             return;
         }
+        delete replaced;
+        label->hide();
         // A screen reader speaks an alert's labels, and its description where
         // it has none: the label is hidden and the text area is no label, so
         // the message is the box's description, and the area's name.
