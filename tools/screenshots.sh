@@ -41,12 +41,12 @@ shoot "$title" series.png
 click 140 $((menu_bar + 18))     # the Ohm's-law page
 click 124 $((menu_bar + 266))    # Sample Datas
 shoot "$title" ohm.png
-xdotool key alt+h && sleep 0.3 && xdotool key a
+menu_command "$pid" h a
 shoot "关于本软件About" about.png
-xdotool key Return && sleep 0.3
-xdotool key alt+h && sleep 0.3 && xdotool key p
+press_and_wait "$pid" Return "$(showing "$pid")"
+menu_command "$pid" h p
 shoot "手机二维码访问本软件网站Visite with 2-Dims Code" phone.png
-xdotool key Escape && sleep 0.3
+press_and_wait "$pid" Escape "$(showing "$pid")"
 wmctrl -c "$title"
 wait "$pid"
 echo "screenshots in $folder"
