@@ -112,33 +112,40 @@ void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
     std::memcpy(out + 8, &second, 8);
 }
 
+// Steps 1-2: the special values, read from the bits of the extended format:
+// true, with `form` filled in, for zero, an infinity, a NaN or an unnormal.
+bool IsSpecial(Extended value, DecimalForm& form)
+{
+    const std::uint64_t significand = value.Significand();
+    const int biased = value.SignExponent() & 0x7FFF;
+    if (biased == 0x7FFF) {
+        if ((significand << 1) == 0) {
+            form.DecimalExponent = kInfinityExponent;
+            form.IsNegative = value.IsNegative();
+        } else {
+            form.DecimalExponent = kNaNExponent;
+        }
+        return true;
+    }
+    if (significand == 0)
+        return true;
+    if (biased != 0 && (significand >> 63) == 0) {  // an unnormal: the x87 rejects it as an operand
+        form.DecimalExponent = kNaNExponent;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 DecimalForm ToDecimalForm(Extended value, int precision)
 {
     precision = std::clamp(precision, 1, 17);
     DecimalForm form;
-
-    // Step 1-2: the special values, read from the bits of the extended format.
+    if (IsSpecial(value, form))
+        return form;
     const std::uint64_t significand = value.Significand();
-    const bool negative = value.IsNegative();
     const int biased = value.SignExponent() & 0x7FFF;
-    const bool integerBit = (significand >> 63) != 0;
-    if (biased == 0x7FFF) {
-        if ((significand << 1) == 0) {
-            form.DecimalExponent = kInfinityExponent;
-            form.IsNegative = negative;
-        } else {
-            form.DecimalExponent = kNaNExponent;
-        }
-        return form;
-    }
-    if (significand == 0)
-        return form;
-    if (biased != 0 && !integerBit) {  // an unnormal: the x87 rejects it as an operand
-        form.DecimalExponent = kNaNExponent;
-        return form;
-    }
 
     // Step 3: |value| = m × 2^e with 1 ≤ m < 2; estimate E from e × log10(2).
     const int e = biased != 0 ? biased - 16383 : (63 - std::countl_zero(significand)) - 16445;
@@ -180,7 +187,7 @@ DecimalForm ToDecimalForm(Extended value, int precision)
     form.DecimalExponent = static_cast<std::int16_t>(exponent);
     if (kept == 0)
         return form;
-    form.IsNegative = negative;
+    form.IsNegative = value.IsNegative();
     int count = precision;
     while (count > 1 && kept < kPow10[count - 1])  // never, once Y has 18 digits
         --count;

@@ -89,9 +89,19 @@ menu=$(( ${before#*x} - 465 ))
 [ "${before%x*}" = 805 ] && [ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] && r=ok || r=no
 check "client area" "$r" "window $before: not 805 wide and 465 below a menu bar"
 
-# The Ohm's-law page: its tab is the first one.
-xdotool mousemove --window "$window" 100 $((menu + 12)) click 1
-sleep 0.3
+# The Ohm's-law page: its tab is the first one. The pointer goes there first
+# (the tab drawn as hovered); the page is there once the pixels change again.
+drawn() { import -window "$window" rgb:- 2>/dev/null | md5sum; }
+xdotool mousemove --window "$window" 100 $((menu + 12))
+list_page=$(drawn)
+for _ in $(seq 600); do
+    sleep 0.05
+    now=$(drawn)
+    [ "$now" = "$list_page" ] && break
+    list_page=$now
+done
+xdotool click 1
+for _ in $(seq 600); do [ "$(drawn)" != "$list_page" ] && break; sleep 0.05; done
 
 # Each box's text, copied to the clipboard as a user would copy it (the
 # boxes' centres in the window, from the layout). A box read is then typed
