@@ -170,7 +170,7 @@ public:
     {
         setWindowModality(Qt::ApplicationModal);
         // The text area takes the place of the label that shows the text.
-        const QString lines = LinesOf(text);
+        const QString lines = this->text();  // as LinesOf gave it to the box
         QLabel* label = nullptr;
         for (QLabel* candidate : findChildren<QLabel*>()) {
             if (candidate->text() == lines)
