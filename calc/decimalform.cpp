@@ -1,17 +1,13 @@
 #include "decimalform.h"
 
+#include "littleword.h"
 #include "scale.h"
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 namespace zentorix {
 namespace {
-
-// The digits are built and stored as words whose first character is the
-// lowest byte.
-static_assert(std::endian::native == std::endian::little);
 
 constexpr std::uint64_t kPow10[] = {
     1ULL,
@@ -56,9 +52,8 @@ std::uint64_t EightDigitChars(std::uint32_t n)
 {
     std::uint64_t word = 0;
     for (int shift = 48; shift >= 0; shift -= 16) {
-        std::uint16_t pair;
-        std::memcpy(&pair, kDigitPairs + 2 * (n % 100), 2);
-        word |= static_cast<std::uint64_t>(pair) << shift;
+        const auto* pair = reinterpret_cast<const unsigned char*>(kDigitPairs + 2 * (n % 100));
+        word |= (pair[0] | std::uint64_t{pair[1]} << 8) << shift;
         n /= 100;
     }
     return word;
@@ -108,8 +103,8 @@ void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
     const int left = std::max(count - zeros, 0);  // 0 only after a seventeenth digit
     first = FirstChars(first, std::min(left, 8));
     second = FirstChars(second, std::max(left - 8, 0));
-    std::memcpy(out, &first, 8);
-    std::memcpy(out + 8, &second, 8);
+    StoreLittleWord(first, out);
+    StoreLittleWord(second, out + 8);
 }
 
 // Steps 1-2: the special values, read from the bits of the extended format:
