@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Zentorix from a fresh Debian 12 machine: install what is missing, build,
-# then start the program (./build.sh run) or run every test (./build.sh test:
-# the suite, the suite again under the sanitizers, short fuzz runs, the
-# program built for arm64 and the core for armhf, their tests under qemu).
+# Zentorix from a fresh Debian 13 or Debian 12 machine: install what is
+# missing, build, then start the program (./build.sh run) or run every test
+# (./build.sh test: the suite, the suite again under the sanitizers, short
+# fuzz runs, the program built for arm64 and the core for armhf, s390x,
+# ppc64el and riscv64, their tests under qemu; on Debian 12, all of that
+# again in a Debian 13 root).
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -17,13 +19,16 @@ headless_packages=(xvfb xauth openbox wmctrl imagemagick)
 # What the tests, benchmarks, fuzzing and cross builds need besides.
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    locales
+    locales git
     x11-utils xdotool xclip zbar-tools libxcb-damage0-dev
     dpkg-dev desktop-file-utils appstream lintian diffoscope-minimal
     dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
-    clang libclang-rt-14-dev clang-format
+    clang libclang-rt-dev clang-format
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
+    g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu
 )
+# On Debian 12, a Debian 13 root to run the test command in as well.
+debian12_packages=(debootstrap)
 # The program's libraries for arm64, from Debian's multiarch archive: the
 # whole program is built for arm64 and its tests run under qemu.
 arm64_packages=(qt6-base-dev:arm64 libqrencode-dev:arm64 libxcb1-dev:arm64 libgl-dev:arm64)
@@ -83,7 +88,10 @@ run)
     ;;
 test)
     add_arm64
-    install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}" "${arm64_packages[@]}"
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    [ "$codename" = bookworm ] || debian12_packages=()
+    install_missing "${run_packages[@]}" "${headless_packages[@]}" "${test_packages[@]}" "${arm64_packages[@]}" \
+        "${debian12_packages[@]}"
     make_test_locales
     # The sources as .clang-format lays them out.
     find app calc frame tests tools ui \( -name '*.cpp' -o -name '*.h' \) -print0 |
@@ -101,12 +109,18 @@ test)
     ctest --preset fuzz
     # The whole program for arm64 (its tests, offscreen windows among them,
     # and its package), and the numeric core and the settings layer for
-    # armhf, their tests under qemu-user.
-    for target in arm64 core-armhf; do
+    # armhf, s390x (big-endian), ppc64el and riscv64, their tests under
+    # qemu-user.
+    for target in arm64 core-armhf core-s390x core-ppc64el core-riscv64; do
         cmake --preset "$target" >/dev/null
         cmake --build --preset "$target"
         ctest --preset "$target"
     done
+    # On Debian 12, everything above once more on Debian 13, in a root of
+    # its own (on Debian 13 this is where it ends: no Debian 12 root).
+    if [ "$codename" = bookworm ]; then
+        as_root tools/debian13-test.sh
+    fi
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -9,6 +9,8 @@
 namespace zentorix {
 
 class TListBox : public QPlainTextEdit {
+    Q_OBJECT  // for qobject_cast and findChild
+
 public:
     explicit TListBox(QWidget* parent = nullptr);
 

@@ -75,8 +75,24 @@ def check(condition, message):
         raise Failure(message)
 
 
+# Roles in these checks' words, found by their AT-SPI constants: the names
+# AT-SPI itself gives them change between releases ("push button" is
+# "button" in libatspi 2.56).
+ROLE_WORDS = {
+    pyatspi.ROLE_PAGE_TAB_LIST: "page tab list", pyatspi.ROLE_PAGE_TAB: "page tab",
+    pyatspi.ROLE_PUSH_BUTTON: "push button", pyatspi.ROLE_TEXT: "text",
+    pyatspi.ROLE_FRAME: "frame", pyatspi.ROLE_DIALOG: "dialog", pyatspi.ROLE_ALERT: "alert",
+    pyatspi.ROLE_FILLER: "filler", pyatspi.ROLE_PANEL: "panel",
+}
+
+
+def role_of(accessible):
+    role = accessible.getRole()
+    return ROLE_WORDS.get(role) or accessible.getRoleName()
+
+
 def describe(accessible):
-    role = accessible.getRoleName()
+    role = role_of(accessible)
     return role if role == TABS else f"{role} '{accessible.name}'"
 
 
@@ -176,7 +192,7 @@ class Program:
 
     def window(self, name, role=None):
         return next((w for w in self.windows()
-                     if w.name == name and (role is None or w.getRoleName() == role)), None)
+                     if w.name == name and (role is None or role_of(w) == role)), None)
 
     def focus(self):
         """What has the keyboard: the innermost focused control of the active
@@ -185,7 +201,7 @@ class Program:
         for window in self.windows():
             if has(window, pyatspi.STATE_ACTIVE):
                 focused = [a for a in descendants(window) if has(a, pyatspi.STATE_FOCUSED)
-                           and a.getRoleName() not in ("filler", "panel", "page tab")]
+                           and role_of(a) not in ("filler", "panel", "page tab")]
                 return describe(focused[-1]) if focused else None
         return None
 

@@ -24,6 +24,11 @@ class SpeechServer(speechserver.SpeechServer):
             SpeechServer._active = SpeechServer()
         return SpeechServer._active
 
+    # Orca 48 asks for the server and its name in these words.
+    @staticmethod
+    def get_speech_server(info=None):
+        return SpeechServer.getSpeechServer(info)
+
     @staticmethod
     def shutdownActiveServers():
         SpeechServer._active = None
@@ -34,6 +39,9 @@ class SpeechServer(speechserver.SpeechServer):
 
     def getInfo(self):
         return ["Silent", "silent"]
+
+    def get_info(self):
+        return self.getInfo()
 
     def getVoiceFamilies(self):
         return []

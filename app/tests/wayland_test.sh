@@ -16,9 +16,10 @@ weston_pid=$!
 trap 'kill $weston_pid 2>/dev/null; wait $weston_pid 2>/dev/null; [ -n "${xvfb_pid:-}" ] && stop_session; rm -rf "$work"' EXIT
 for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/wayland-zentorix" ] && break; sleep 0.05; done
 
-# Waits until the file holds the line (at most 30 s).
+# Waits until file $1 holds a line that matches the basic regular
+# expression $2 (at most 30 s).
 wait_for_line() {
-    for _ in $(seq 600); do grep -qF "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done
+    for _ in $(seq 600); do grep -q "$2" "$1" 2>/dev/null && return 0; sleep 0.05; done
     return 1
 }
 
@@ -36,8 +37,9 @@ for beside in "no X server" "an X server"; do
     WAYLAND_DISPLAY=wayland-zentorix WAYLAND_DEBUG=1 "$folder/zentorix" 2>"$folder/protocol.log" &
     pid=$!
     # A toplevel with the title, and its first buffer: the window is shown.
+    # libwayland names an object wl_buffer@17 up to 1.22, wl_buffer#17 from 1.23 on.
     wait_for_line "$folder/protocol.log" "set_title(\"$title\")" &&
-        wait_for_line "$folder/protocol.log" ".attach(wl_buffer@" && r=ok || r=no
+        wait_for_line "$folder/protocol.log" '\.attach(wl_buffer[@#]' && r=ok || r=no
     check "$beside: a Wayland window" "$r" "no toplevel titled $title on the compositor"
     if [ -n "${DISPLAY:-}" ]; then
         [ "$(count_windows)" -eq 0 ] && r=ok || r=no

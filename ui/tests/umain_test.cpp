@@ -324,7 +324,8 @@ TEST_F(MainWindow, LongPasteArrivesWholeAndUndoesAsOneStep)
 // and Ctrl+PgDn switch pages; Enter presses the focused button.
 TEST_F(MainWindow, KeyboardAlone)
 {
-    QApplication::setActiveWindow(window.get());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     const auto focused = [] {
         QWidget* widget = QApplication::focusWidget();
         return widget == nullptr ? QString("none") : widget->objectName();
