@@ -427,8 +427,8 @@ Ordering Compare(Extended left, Extended right, Conditions& raised) noexcept
     const auto rank = [](const Operand& o) {
         return o.kind == Kind::Zero ? 0 : o.kind == Kind::Finite ? 1 : 2;
     };
-    const auto magnitude = [&](const Operand& o) {
-        return std::pair{rank(o), std::pair{o.exponent, o.significand}};
+    const auto magnitude = [&](const Operand& operand) {
+        return std::pair{rank(operand), std::pair{operand.exponent, operand.significand}};
     };
     if (l.kind == Kind::Zero && r.kind == Kind::Zero)
         return Ordering::Equal;

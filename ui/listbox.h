@@ -9,7 +9,8 @@
 namespace zentorix {
 
 class TListBox : public QPlainTextEdit {
-    Q_OBJECT  // for qobject_cast and findChild
+    // For qobject_cast and findChild.
+    Q_OBJECT
 
 public:
     explicit TListBox(QWidget* parent = nullptr);

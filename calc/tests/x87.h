@@ -46,6 +46,10 @@ constexpr std::uint16_t kAllMasked = 0x037F;
 
 #define ZENTORIX_X87_START "fninit\n\tfldcw %[control]\n\t"
 
+// clang-format 14 and 19 indent an asm statement's operands differently: the
+// layout below is kept by hand.
+// clang-format off
+
 // "fop %st(1), %st" computes st = st op st(1): the left operand is loaded last.
 #define ZENTORIX_X87_BINARY(Instruction)                                                               \
     inline Outcome Instruction##_(Extended left, Extended right)                                       \
@@ -128,6 +132,8 @@ inline Compared fcomi_(Extended left, Extended right)
                                      : Ordering::Greater;
     return {ordering, static_cast<Conditions>(status & condition::kAll)};
 }
+
+// clang-format on
 
 #undef ZENTORIX_X87_START
 

@@ -116,10 +116,9 @@ public:
         for (const fs::path& data : dataFolders) {
             const fs::path applications = data / "applications";
             std::error_code error;
-            for (fs::recursive_directory_iterator
-                     it(applications, fs::directory_options::skip_permission_denied, error),
-                 end;
-                 !error && it != end; it.increment(error)) {
+            const auto options = fs::directory_options::skip_permission_denied;
+            fs::recursive_directory_iterator it(applications, options, error);
+            for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
                 if (it->path().extension() != ".desktop")
                     continue;
                 std::string id = it->path().lexically_relative(applications).string();
