@@ -4,7 +4,7 @@
 # for a week, a fresh copy of the sources in it, and there, in private mount
 # and PID namespaces, `./build.sh test` as on a Debian 13 machine of its own.
 # The namespaces end with it: nothing stays mounted, and no process of the
-# machine's (a screen reader, a display) is seen from inside.
+# machine's (a screen reader's, say) is seen from inside.
 # usage: tools/debian13-test.sh   (as root; ./build.sh test runs it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
