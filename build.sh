@@ -32,8 +32,9 @@ debian12_packages=(debootstrap)
 # The program's libraries for arm64, from Debian's multiarch archive: the
 # whole program is built for arm64 and its tests run under qemu.
 arm64_packages=(qt6-base-dev:arm64 libqrencode-dev:arm64 libxcb1-dev:arm64 libgl-dev:arm64)
-# Locales the tests switch to: a comma decimal mark, a double-byte code page.
-test_locales=("de_DE UTF-8 de_DE.UTF-8 de_DE.utf8" "zh_CN GBK zh_CN.GBK zh_CN.gbk")
+# Locales the tests switch to: a comma decimal mark, a double-byte code page
+# (a line each: source, charmap, name, the name `locale -a` lists).
+mapfile -t test_locales <tests/locales.txt
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
