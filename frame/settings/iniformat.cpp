@@ -319,9 +319,11 @@ template <typename Emit> bool ReadLines(int fd, std::uint64_t size, LineReader& 
     const auto end = static_cast<off_t>(size);
     for (off_t offset = 0; offset < end;) {
         if (reader.PassingOver()) {
+            // The length is fstat's: an ENXIO ("a hole to the end") inside
+            // it is not believed, and the rest is read.
             off_t data = lseek(fd, offset, SEEK_DATA);
             if (data < 0)
-                data = errno == ENXIO ? end : offset;  // a hole to the end; or no hole known: read on
+                data = offset;
             data = std::min(std::max(data, offset), end);
             if (data > offset) {
                 reader.PassOver(static_cast<std::uint64_t>(data - offset));

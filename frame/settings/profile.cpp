@@ -87,10 +87,10 @@ bool WriteProfileValue(
 
     // Replacing is atomic, but the new file is this user's: only where the old
     // owner and group can pass to it. Otherwise the file is rewritten in place.
-    Replaced replaced = Replaced::kOwnerCannotPass;
+    Replaced replaced = Replaced::kRewriteInstead;
     if (folderWritable && (old < 0 || geteuid() == 0 || status.st_uid == geteuid()))
         replaced = ReplaceFile(*target, old, old >= 0 ? &status : nullptr, size, edit);
-    if (replaced == Replaced::kOwnerCannotPass && old >= 0) {
+    if (replaced == Replaced::kRewriteInstead && old >= 0) {
         const bool rewritten = RewriteInPlace(old, size, edit);
         return close(old) == 0 && rewritten;
     }

@@ -11,8 +11,11 @@
 // missing, and keeps every other byte of the file. Where it can, it writes a
 // temporary file beside the target (unnamed, or with a short name) and
 // renames it over the target, so the file is always either the old one or the
-// new one; where that would change the file's owner or group, or the folder
-// cannot be written but the file can, it rewrites the file in place.
+// new one, with the old one's ACL and extended attributes; where that would
+// change the file's owner, group or attributes, or the folder cannot be
+// written but the file can, or the name cannot be replaced (a file
+// bind-mounted on its own), it rewrites the file in place. A short read is
+// read on; a save that could not keep every byte says it failed.
 //
 // Symbolic links are followed, but in a sticky, world-writable folder only
 // those of this user or of the folder's owner. Files of any size are read and

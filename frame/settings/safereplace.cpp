@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <vector>
@@ -27,6 +29,24 @@ bool MayFollow(const std::string& path, const struct stat& link)
         return false;
     const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
     return !shared || link.st_uid == geteuid() || link.st_uid == folder.st_uid;
+}
+
+// Reads `size` bytes at `offset`, asking again after a short read (a FUSE file
+// system may give less than asked without being at the end). False on an
+// error or when the file ends first.
+bool ReadAll(int fd, char* data, std::size_t size, off_t offset)
+{
+    while (size > 0) {
+        const ssize_t count = pread(fd, data, size, offset);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        size -= static_cast<std::size_t>(count);
+        offset += count;
+    }
+    return true;
 }
 
 bool WriteAll(int fd, std::string_view data, off_t offset)
@@ -66,10 +86,7 @@ bool CopyRange(int in, off_t from, int out, off_t to, std::uint64_t length)
     while (length > 0) {
         const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, kBlock));
         const off_t offset = backwards ? static_cast<off_t>(length - chunk) : 0;
-        ssize_t count = pread(in, buffer.data(), chunk, from + offset);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count != static_cast<ssize_t>(chunk))
+        if (!ReadAll(in, buffer.data(), chunk, from + offset))
             return false;
         if (!WriteAll(out, std::string_view(buffer.data(), chunk), to + offset))
             return false;
@@ -90,11 +107,12 @@ bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
         return CopyRange(in, from, out, to, length);
     const off_t end = from + static_cast<off_t>(length);
     while (from < end) {
+        // The length is what fstat said at open: an answer that puts the
+        // data elsewhere (ENXIO, "a hole to the end", from a file system
+        // that does not know) is not believed, and the rest is read as data.
         off_t data = lseek(in, from, SEEK_DATA);
-        if (data < 0 && errno == ENXIO)
-            return true;  // a hole to the end
         if (data < 0)
-            data = from;  // holes not known here: all of it is data
+            data = from;
         if (data >= end)
             return true;
         data = std::max(data, from);
@@ -106,6 +124,41 @@ bool CopyBytes(int in, off_t from, int out, off_t to, std::uint64_t length)
         from = hole;
     }
     return true;
+}
+
+// The old file's extended attributes on the new one, its ACL among them, and
+// no ACL that the old file lacks (one the folder's default gave the new
+// file): the new file grants what the old one did, no more. False when one
+// cannot be set and the new file lacks it.
+bool CopyAttributes(int from, int to)
+{
+    constexpr const char* kAccessList = "system.posix_acl_access";
+    const ssize_t size = flistxattr(from, nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP;  // none on this file system
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t listed = flistxattr(from, names.data(), names.size());
+    if (listed < 0)
+        return false;
+    bool accessList = false;
+    const auto valueOf = [](int fd, const char* name, std::vector<char>& value) {
+        const ssize_t length = fgetxattr(fd, name, nullptr, 0);
+        value.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+        return length >= 0 && fgetxattr(fd, name, value.data(), value.size()) == length;
+    };
+    std::vector<char> value;
+    std::vector<char> present;
+    for (const char* name = names.data(); name < names.data() + listed; name += std::strlen(name) + 1) {
+        accessList = accessList || std::strcmp(name, kAccessList) == 0;
+        if (!valueOf(from, name, value))
+            return false;
+        // One the system sets itself (a security label) may not be set by
+        // this user: as good when the new file already has it.
+        if (fsetxattr(to, name, value.data(), value.size(), 0) != 0
+            && !(valueOf(to, name, present) && present == value))
+            return false;
+    }
+    return accessList || fremovexattr(to, kAccessList) == 0 || errno == ENODATA || errno == ENOTSUP;
 }
 
 mode_t NewFileMode()
@@ -205,9 +258,7 @@ bool Unchanged(int fd, const Edit& edit)
     if (edit.to - edit.from != edit.text.size())
         return false;
     std::string bytes(edit.text.size(), '\0');
-    return pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(edit.from))
-        == static_cast<ssize_t>(bytes.size())
-        && bytes == edit.text;
+    return ReadAll(fd, bytes.data(), bytes.size(), static_cast<off_t>(edit.from)) && bytes == edit.text;
 }
 
 // Writes the new contents (the old file's bytes with the edit) to a temporary
@@ -229,7 +280,7 @@ Replaced ReplaceFile(
         return how;
     };
     if (status != nullptr && fchown(fd, status->st_uid, status->st_gid) != 0)
-        return fail(Replaced::kOwnerCannotPass);
+        return fail(Replaced::kRewriteInstead);
     const mode_t mode = status != nullptr ? status->st_mode & 07777 : NewFileMode();
     const off_t from = static_cast<off_t>(edit.from);
     const bool written = (old < 0 || CopyBytes(old, 0, fd, 0, edit.from)) && WriteAll(fd, edit.text, from)
@@ -237,11 +288,17 @@ Replaced ReplaceFile(
             || CopyBytes(old, static_cast<off_t>(edit.to), fd, from + static_cast<off_t>(edit.text.size()),
                 size - edit.to))
         && ftruncate(fd, from + static_cast<off_t>(edit.text.size() + (old < 0 ? 0 : size - edit.to))) == 0
-        && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    if (!written || (name.empty() && !NameTemporary(fd, folder, name)))
+        && fchmod(fd, mode) == 0;
+    if (!written)
         return fail(Replaced::kFailed);
+    if (old >= 0 && !CopyAttributes(old, fd))
+        return fail(Replaced::kRewriteInstead);
+    if (fsync(fd) != 0 || (name.empty() && !NameTemporary(fd, folder, name)))
+        return fail(Replaced::kFailed);
+    // A file bind-mounted on its own (a container's volume) cannot be
+    // replaced, nor one whose name crosses a mount: it can still be rewritten.
     if (rename(name.c_str(), target.c_str()) != 0)
-        return fail(Replaced::kFailed);
+        return fail(errno == EBUSY || errno == EXDEV ? Replaced::kRewriteInstead : Replaced::kFailed);
     close(fd);
     SyncFolder(folder);
     return Replaced::kDone;
@@ -265,9 +322,7 @@ bool RewriteInPlace(int fd, std::uint64_t size, const Edit& edit)
         const auto tailBytes = static_cast<std::size_t>(tail);
         std::string text = edit.text;
         text.resize(edit.text.size() + tailBytes);
-        moved = (tail == 0
-                    || pread(fd, text.data() + edit.text.size(), tailBytes, static_cast<off_t>(edit.to))
-                        == static_cast<ssize_t>(tailBytes))
+        moved = ReadAll(fd, text.data() + edit.text.size(), tailBytes, static_cast<off_t>(edit.to))
             && WriteAll(fd, text, static_cast<off_t>(edit.from));
     } else {
         moved = CopyBytes(fd, static_cast<off_t>(edit.to), fd, tailTo, tail)

@@ -34,13 +34,17 @@ int OpenRegular(const std::string& path, struct stat& status, int access = O_RDO
 // Whether the edit would leave the bytes of the file open as `fd` as they are.
 bool Unchanged(int fd, const Edit& edit);
 
-enum class Replaced { kDone, kOwnerCannotPass, kFailed };
+// kRewriteInstead: nothing written, but a rewrite in place may do (the old
+// owner, group or extended attributes cannot pass to a new file, or the name
+// cannot be replaced: a bind-mounted file).
+enum class Replaced { kDone, kRewriteInstead, kFailed };
 
 // Writes the new contents (the bytes of `old`, `size` long, with the edit; or
 // the edit's text alone when `old` is -1) to a temporary file beside `target`
 // and renames it over `target`: a reader sees the old file or the new one,
-// never a part. The old file's owner, group and mode (`status`) pass to the
-// new one; where they cannot, nothing is written.
+// never a part. The old file's owner, group, mode (`status`), ACL and other
+// extended attributes pass to the new one; where they cannot, nothing is
+// written.
 Replaced ReplaceFile(
     const std::string& target, int old, const struct stat* status, std::uint64_t size, const Edit& edit);
 

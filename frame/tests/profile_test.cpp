@@ -8,12 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdint>
+#include <sched.h>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <random>
 #include <stdexcept>
 
@@ -621,6 +628,37 @@ TEST(ProfileWrite, KilledRewriteInPlaceLeavesOldOrNew)
     }
 }
 
+// A file's extended attributes, its ACL among them: name and value.
+std::map<std::string, std::string> Attributes(const std::string& path)
+{
+    std::map<std::string, std::string> attributes;
+    std::string names(4096, '\0');
+    const ssize_t listed = listxattr(path.c_str(), names.data(), names.size());
+    for (const char* name = names.data(); listed > 0 && name < names.data() + listed;
+        name += std::strlen(name) + 1) {
+        std::string value(4096, '\0');
+        const ssize_t length = getxattr(path.c_str(), name, value.data(), value.size());
+        attributes[name] = value.substr(0, length > 0 ? static_cast<std::size_t>(length) : 0);
+    }
+    return attributes;
+}
+
+// Gives a file an ACL (the kernel's own encoding: a version, then tag,
+// permissions and id of each entry, in order) and an attribute of its user.
+void SetAccessList(const std::string& path, std::initializer_list<std::array<std::uint32_t, 3>> entries)
+{
+    std::string list(4, '\0');
+    list[0] = 2;
+    for (const auto& [tag, permissions, id] : entries) {
+        const std::uint16_t head[2] = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(permissions)};
+        list.append(reinterpret_cast<const char*>(head), sizeof head);
+        list.append(reinterpret_cast<const char*>(&id), sizeof id);
+    }
+    if (setxattr(path.c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0
+        || setxattr(path.c_str(), "user.origin", "kept", 4, 0) != 0)
+        throw std::runtime_error("no ACL or attribute on " + path);
+}
+
 // Files of other users and odd places: what may be written is written, in a
 // way that keeps the file's owner and group; what may not is left untouched.
 TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
@@ -694,6 +732,17 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
                 return Setup{folder + "/tmp/z.ini", folder + "/target.ini"};
             },
             false, true, 0, 0},
+        {"own file with an ACL: user 1234 may write, the group only read", nobody,
+            [&](const std::string& folder) {
+                chmod(folder.c_str(), 0777);
+                WriteFile(folder + "/z.ini", before);
+                GiveTo(folder + "/z.ini", nobody, nobody);
+                constexpr std::uint32_t kAny = ~0u;
+                SetAccessList(folder + "/z.ini",
+                    {{0x01, 6, kAny}, {0x02, 6, 1234}, {0x04, 4, kAny}, {0x10, 6, kAny}, {0x20, 0, kAny}});
+                return Setup{folder + "/z.ini", folder + "/z.ini"};
+            },
+            true, false, nobody, nobody},
         {"a name of 255 bytes", 0,
             [&](const std::string& folder) {
                 const std::string ini = folder + "/" + std::string(251, 'n') + ".ini";
@@ -708,6 +757,7 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
         const Setup setup = c.prepare(folder.Path());
         struct stat old;
         ASSERT_EQ(stat(setup.checked.c_str(), &old), 0);
+        const auto attributes = Attributes(setup.checked);
         const pid_t child = fork();
         if (child == 0) {
             if (c.user != 0 && (setgid(c.user) != 0 || setuid(c.user) != 0))
@@ -725,6 +775,7 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
         EXPECT_EQ(now.st_uid, c.owner);
         EXPECT_EQ(now.st_gid, c.group);
         EXPECT_EQ(now.st_mode, old.st_mode);
+        EXPECT_EQ(Attributes(setup.checked), attributes);
         if (!c.written && setup.ini != setup.checked) {
             EXPECT_EQ(ReadProfileValue(setup.ini, "Setting", "bChinese"), std::nullopt) << "read as missing";
         }
@@ -733,6 +784,31 @@ TEST(ProfileWrite, OtherUsersFilesAndOddPlaces)
             files += entry.path().filename().string().starts_with(".zentorix-");
         EXPECT_EQ(files, 0u) << "a temporary file was left";
     }
+}
+
+// A file bind-mounted on its own (a container's volume of one file) cannot
+// be replaced: it is rewritten in place.
+TEST(ProfileWrite, ABindMountedFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount";
+    TempFolder folder;
+    const std::string volume = folder.Path("volume.ini");
+    const std::string ini = folder.Path("z.ini");
+    WriteFile(volume, "[Setting]\nbChinese=1\n");
+    WriteFile(ini, "");
+    const pid_t child = fork();
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || mount(volume.c_str(), ini.c_str(), nullptr, MS_BIND, nullptr) != 0)
+            _exit(10);
+        _exit(WriteProfileValue(ini, "Setting", "bChinese", "0") ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no mount";
+    EXPECT_EQ(ReadFile(volume), "[Setting]\nbChinese=0\n");
 }
 
 }  // namespace
