@@ -21,12 +21,25 @@ bool IsAbsolute(const char* path)
     return path != nullptr && path[0] == '/';
 }
 
-// The user's home folder: $HOME when it is absolute, else the password
-// database's entry for this user.
-std::string HomeFolder()
+// Whether root was given another user's folder (`su` without "-", `sudo -E`
+// keep the user's HOME): the nearest part of `path` that exists is not
+// root's. A folder root made there would lock that user out of it.
+bool OthersFolderForRoot(const std::string& path)
 {
-    if (const char* home = std::getenv("HOME"); IsAbsolute(home))
-        return home;
+    if (geteuid() != 0)
+        return false;
+    for (std::string part = path;; part = FolderOf(part)) {
+        struct stat status;
+        if (lstat(part.c_str(), &status) == 0)
+            return status.st_uid != 0;
+        if (part == "/" || part == ".")
+            return false;
+    }
+}
+
+// The password database's home folder for this user.
+std::string OwnHomeFolder()
+{
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
     passwd entry;
@@ -37,10 +50,20 @@ std::string HomeFolder()
     return "/";  // never a name relative to the working folder
 }
 
+// $HOME when it is absolute (and root's own, for root), else the password
+// database's entry.
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); IsAbsolute(home) && !OthersFolderForRoot(home))
+        return home;
+    return OwnHomeFolder();
+}
+
 std::string ConfigFile()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string folder = IsAbsolute(config) ? std::string(config) : HomeFolder() + "/.config";
+    std::string folder = IsAbsolute(config) && !OthersFolderForRoot(config) ? std::string(config)
+                                                                           : HomeFolder() + "/.config";
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return (folder == "/" ? "" : folder) + "/zentorix/zentorix.ini";
@@ -60,18 +83,6 @@ void MakeFoldersFor(const std::string& file)
     }
 }
 
-// The hierarchies that the system's packages own (the FHS's /usr and /opt):
-// root may write there, but a settings file of its own there would be read by
-// every user instead of theirs.
-bool InSystemHierarchy(const std::string& folder)
-{
-    for (const std::string root : {"/usr", "/opt"}) {
-        if (folder == root || folder.starts_with(root + "/"))
-            return true;
-    }
-    return false;
-}
-
 // Whether the folder of a settings file under the config home may be used:
 // missing (it is made, private to this user), or this user's, or root's with
 // no one else able to write it; a link to it counts as the link's owner's
@@ -89,6 +100,21 @@ bool IsOwnFolder(const std::string& folder)
     return trusted(link) && stat(folder.c_str(), &target) == 0 && S_ISDIR(target.st_mode) && trusted(target);
 }
 
+// Whether no one but root can reach `folder`: it or a folder above it is
+// root's and closed to everyone else. A file root makes beside an executable
+// that others can run would be read by them instead of theirs, and they
+// could not write it.
+bool OnlyRootReaches(const std::string& folder)
+{
+    for (std::string part = folder;; part = FolderOf(part)) {
+        struct stat status;
+        if (stat(part.c_str(), &status) == 0 && status.st_uid == 0 && (status.st_mode & 0011) == 0)
+            return true;
+        if (part == "/" || part == ".")
+            return false;
+    }
+}
+
 }  // namespace
 
 std::string SettingsFileFor(const std::string& executable)
@@ -100,7 +126,7 @@ std::string SettingsFileFor(const std::string& executable)
         if (lstat(beside.c_str(), &status) == 0)
             return beside;
         if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0
-            && !(geteuid() == 0 && InSystemHierarchy(folder)))
+            && (geteuid() != 0 || OnlyRootReaches(folder)))
             return beside;
     }
     return ConfigFile();

@@ -30,10 +30,13 @@ private:
 
 // The settings file for `executable`: beside it (its name with the extension
 // ".ini") when anything by that name is there or this user may create a file
-// in its folder (root not in /usr or /opt, where one file of root's would
-// stand for every user). Otherwise (a system-wide install, or an unknown executable
-// path) $XDG_CONFIG_HOME/zentorix/zentorix.ini, ~/.config when the variable is
-// unset or not absolute. Always an absolute path.
+// in its folder (root only where no one else can reach it: one file of
+// root's would stand for every user of that copy).
+// Otherwise (a system-wide install, or an unknown executable path)
+// $XDG_CONFIG_HOME/zentorix/zentorix.ini, ~/.config when the variable is
+// unset or not absolute. Root given another user's folder there (`su`
+// without "-", `sudo -E`) uses its own home's instead. Always an absolute
+// path.
 std::string SettingsFileFor(const std::string& executable);
 
 }  // namespace zentorix

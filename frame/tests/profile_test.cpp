@@ -1,4 +1,5 @@
 #include "frame/os/exepath.h"
+#include "frame/os/pathrule.h"
 #include "frame/settings/inidatas.h"
 #include "frame/settings/inifile.h"
 #include "frame/settings/profile.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <pwd.h>
 #include <cstdint>
 #include <sched.h>
 #include <cstring>
@@ -436,9 +438,9 @@ TEST(SettingsPlace, SystemWideInstall)
     OverrideExecutablePath("");
 }
 
-// Root running a system install leaves no file of its own beside the
-// executable, which every user would then read instead of theirs; a file
-// already there is used, and root's portable copies elsewhere keep theirs.
+// Root leaves no file of its own beside an executable, which every user of
+// that copy would then read instead of theirs; a file already there is used.
+// Given another user's HOME or config home, root writes in its own.
 TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
 {
     if (geteuid() != 0)
@@ -446,7 +448,10 @@ TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
     TempFolder config;
     char pattern[] = "/opt/zentorix-test-XXXXXX";
     const std::string system = mkdtemp(pattern);
-    const TempFolder portable;
+    chmod(system.c_str(), 0755);
+    const TempFolder shared;  // made by an admin for every user: /srv/tools
+    chmod(shared.Path().c_str(), 0755);
+    const TempFolder portable;  // root's own, 0700
     const std::string inConfig = config.Path("zentorix/zentorix.ini");
     const struct {
         const char* name;
@@ -456,17 +461,32 @@ TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
     } cases[] = {
         {"installed in /opt", system + "/zentorix", false, inConfig},
         {"installed in /opt, a file already beside it", system + "/zentorix", true, system + "/zentorix.ini"},
-        {"a portable copy", portable.Path("zentorix"), false, portable.Path("zentorix.ini")},
+        {"a folder every user can reach", shared.Path("zentorix"), false, inConfig},
+        {"a folder every user can reach, a file already there", shared.Path("zentorix"), true,
+            shared.Path("zentorix.ini")},
+        {"a copy only root can reach", portable.Path("zentorix"), false, portable.Path("zentorix.ini")},
     };
     setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(system + "/zentorix.ini");
+        const std::string beside = FolderOf(c.executable) + "/zentorix.ini";
+        std::filesystem::remove(beside);
         if (c.fileThere)
-            WriteFile(system + "/zentorix.ini", "");
+            WriteFile(beside, "");
         EXPECT_EQ(SettingsFileFor(c.executable), c.file);
     }
+
+    std::filesystem::remove(system + "/zentorix.ini");
+    TempFolder user;
+    GiveTo(user.Path(), 65534, 65534);
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    const std::string rootsOwn = std::string(getpwuid(0)->pw_dir) + "/.config/zentorix/zentorix.ini";
+    setenv("XDG_CONFIG_HOME", (user.Path() + "/.config").c_str(), 1);
+    EXPECT_EQ(SettingsFileFor(system + "/zentorix"), rootsOwn) << "another user's XDG_CONFIG_HOME";
     unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", user.Path().c_str(), 1);
+    EXPECT_EQ(SettingsFileFor(system + "/zentorix"), rootsOwn) << "another user's HOME";
+    setenv("HOME", home.c_str(), 1);
     std::filesystem::remove_all(system);
 }
 
