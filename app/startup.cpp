@@ -87,7 +87,8 @@ bool UsableScaleFactor()
     return false;
 }
 
-// SIGTERM, SIGINT and SIGHUP (a logout) close the main window the normal way,
+// SIGTERM, SIGINT and SIGHUP (a logout) close the main window the normal way
+// (unless the program was started with the signal ignored, as by nohup),
 // so the settings are written as at File › Exit. More of them within a few
 // seconds are the same request (a logout sends TERM, then HUP); one that comes
 // later, while the close has still not ended, ends the program at once. The
@@ -133,8 +134,12 @@ void CloseOnSignals(QWidget* mainWindow)
     sigemptyset(&action.sa_mask);
     for (const int number : {SIGTERM, SIGINT, SIGHUP})
         sigaddset(&action.sa_mask, number);  // one handler at a time
-    for (const int number : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(number, &action, nullptr);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        // One ignored when the program started (nohup's hangup) stays so.
+        struct sigaction inherited = {};
+        if (sigaction(number, nullptr, &inherited) == 0 && inherited.sa_handler != SIG_IGN)
+            sigaction(number, &action, nullptr);
+    }
 }
 
 // Qt ends the program with exit() when the display connection breaks (the X

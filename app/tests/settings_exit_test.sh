@@ -61,55 +61,76 @@ run_and_close() {
     wait_for_exit "$pid" || { box_text="$box_text (and another box)"; exit_code="did not end"; }
 }
 
+# Root makes a settings file beside an executable only where no one else can
+# reach it: root's copies live here.
+mine="$work/root-only"
+mkdir -m 700 "$mine"
+
 # 1. An executable named "other" reads and writes "other.ini" beside it.
-mkdir "$work/my.tools"
-cp "$program" "$work/my.tools/other"
-run_and_close "$work/my.tools/other" root
-[ "$(cat "$work/my.tools/other.ini" 2>/dev/null)" = $'[Setting]\nbChinese=1' ] && r=ok || r=no
-check "first run" "$r" "other.ini holds '$(cat "$work/my.tools/other.ini" 2>/dev/null)'"
+mkdir "$mine/my.tools"
+cp "$program" "$mine/my.tools/other"
+run_and_close "$mine/my.tools/other" root
+[ "$(cat "$mine/my.tools/other.ini" 2>/dev/null)" = $'[Setting]\nbChinese=1' ] && r=ok || r=no
+check "first run" "$r" "other.ini holds '$(cat "$mine/my.tools/other.ini" 2>/dev/null)'"
 [ "$exit_code" = 0 ] && [ -z "$box_text" ] && r=ok || r=no
 check "first run exit" "$r" "exit $exit_code, box '$box_text'"
-printf '; kept\n[Setting]\nbChinese=0\n[Other]\nx=1\n' >"$work/my.tools/other.ini"
-run_and_close "$work/my.tools/other" root
-[ "$(cat "$work/my.tools/other.ini")" = $'; kept\n[Setting]\nbChinese=0\n[Other]\nx=1' ] && r=ok || r=no
-check "flag read and written back" "$r" "other.ini holds '$(cat "$work/my.tools/other.ini")'"
-[ ! -e "$work/my.ini" ] && [ ! -e "$work/my.tools/other.tools.ini" ] && r=ok || r=no
+printf '; kept\n[Setting]\nbChinese=0\n[Other]\nx=1\n' >"$mine/my.tools/other.ini"
+run_and_close "$mine/my.tools/other" root
+[ "$(cat "$mine/my.tools/other.ini")" = $'; kept\n[Setting]\nbChinese=0\n[Other]\nx=1' ] && r=ok || r=no
+check "flag read and written back" "$r" "other.ini holds '$(cat "$mine/my.tools/other.ini")'"
+[ ! -e "$mine/my.ini" ] && [ ! -e "$mine/my.tools/other.tools.ini" ] && r=ok || r=no
 check "no file elsewhere" "$r" "a settings file outside the executable's name"
 
 # 2. A signal (a logout, Ctrl+C, kill) closes the window as File > Exit does:
 #    the language chosen in the session is saved, exit code 0, no box; even
 #    with a dialog open, and when more signals follow at once (a logout sends
 #    TERM, then HUP).
-for signal in TERM INT HUP "TERM HUP INT"; do
-    mkdir -p "$work/signal-$signal"
-    cp "$program" "$work/signal-$signal/zentorix"
-    "$work/signal-$signal/zentorix" 2>/dev/null &
+#    A hangup that nohup had the program ignore stays ignored.
+for signal in TERM INT HUP "TERM HUP INT" "nohup HUP TERM"; do
+    name=$signal
+    folder="$mine/signal-${signal// /-}"
+    mkdir -p "$folder"
+    cp "$program" "$folder/zentorix"
+    if [[ $signal == nohup* ]]; then
+        nohup "$folder/zentorix" >/dev/null 2>&1 &
+        signal=${signal#nohup }
+    else
+        # As from a terminal: a script's background job starts with SIGINT
+        # ignored.
+        env --default-signal "$folder/zentorix" 2>/dev/null &
+    fi
     pid=$!
     wait_for_windows 1
     xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)" 2>/dev/null
+    if [ "$signal" = "HUP TERM" ]; then
+        # Ignored, the hangup leaves the window working: the language chosen
+        # after it is saved when TERM ends the program.
+        kill -HUP "$pid"
+        signal=TERM
+    fi
     menu_command "$pid" s e  # English
     [ "$signal" = HUP ] && { menu_command "$pid" h a; wait_showing "$pid" 2; }  # the about box open
     for one in $signal; do kill -"$one" "$pid"; done
     wait_for_exit "$pid" || true
-    ini="$work/signal-$signal/zentorix.ini"
+    ini="$folder/zentorix.ini"
     [ "$exit_code" = 0 ] && [ "$(cat "$ini" 2>/dev/null)" = $'[Setting]\nbChinese=0' ] && r=ok || r=no
-    check "SIG$signal" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
+    check "SIG$name" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
 done
 
 # The X server going away (as it may first at a logout) ends the program,
 # the settings saved.
-mkdir "$work/display-gone"
-cp "$program" "$work/display-gone/zentorix"
+mkdir "$mine/display-gone"
+cp "$program" "$mine/display-gone/zentorix"
 displayfile=$(mktemp)
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
 gone_pid=$!
 for _ in $(seq 600); do [ -s "$displayfile" ] && break; sleep 0.05; done
-DISPLAY=":$(cat "$displayfile")" "$work/display-gone/zentorix" 2>/dev/null &
+DISPLAY=":$(cat "$displayfile")" "$mine/display-gone/zentorix" 2>/dev/null &
 pid=$!
 DISPLAY=":$(cat "$displayfile")" xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null
 kill "$gone_pid"
 wait_for_exit "$pid" || true
-ini="$work/display-gone/zentorix.ini"
+ini="$mine/display-gone/zentorix.ini"
 [ "$exit_code" != timeout ] && [ "$(cat "$ini" 2>/dev/null)" = $'[Setting]\nbChinese=1' ] && r=ok || r=no
 check "X server gone" "$r" "exit $exit_code, settings '$(cat "$ini" 2>/dev/null)'"
 rm -f "$displayfile"

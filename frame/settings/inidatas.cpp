@@ -21,25 +21,12 @@ bool IsAbsolute(const char* path)
     return path != nullptr && path[0] == '/';
 }
 
-// Whether root was given another user's folder (`su` without "-", `sudo -E`
-// keep the user's HOME): the nearest part of `path` that exists is not
-// root's. A folder root made there would lock that user out of it.
-bool OthersFolderForRoot(const std::string& path)
+// The user's home folder: $HOME when it is absolute, else the password
+// database's entry for this user.
+std::string HomeFolder()
 {
-    if (geteuid() != 0)
-        return false;
-    for (std::string part = path;; part = FolderOf(part)) {
-        struct stat status;
-        if (lstat(part.c_str(), &status) == 0)
-            return status.st_uid != 0;
-        if (part == "/" || part == ".")
-            return false;
-    }
-}
-
-// The password database's home folder for this user.
-std::string OwnHomeFolder()
-{
+    if (const char* home = std::getenv("HOME"); IsAbsolute(home))
+        return home;
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
     passwd entry;
@@ -50,20 +37,10 @@ std::string OwnHomeFolder()
     return "/";  // never a name relative to the working folder
 }
 
-// $HOME when it is absolute (and root's own, for root), else the password
-// database's entry.
-std::string HomeFolder()
-{
-    if (const char* home = std::getenv("HOME"); IsAbsolute(home) && !OthersFolderForRoot(home))
-        return home;
-    return OwnHomeFolder();
-}
-
 std::string ConfigFile()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string folder = IsAbsolute(config) && !OthersFolderForRoot(config) ? std::string(config)
-                                                                           : HomeFolder() + "/.config";
+    std::string folder = IsAbsolute(config) ? std::string(config) : HomeFolder() + "/.config";
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return (folder == "/" ? "" : folder) + "/zentorix/zentorix.ini";
@@ -98,6 +75,22 @@ bool IsOwnFolder(const std::string& folder)
         return errno == ENOENT;
     struct stat target;
     return trusted(link) && stat(folder.c_str(), &target) == 0 && S_ISDIR(target.st_mode) && trusted(target);
+}
+
+// Whether root was given another user's folder (`su` without "-", `sudo -E`
+// keep the user's HOME): the nearest part of `folder` that exists is not
+// root's. A folder root made there would lock that user out of it.
+bool OthersFolderForRoot(const std::string& folder)
+{
+    if (geteuid() != 0)
+        return false;
+    for (std::string part = folder;; part = FolderOf(part)) {
+        struct stat status;
+        if (lstat(part.c_str(), &status) == 0)
+            return status.st_uid != 0;
+        if (part == "/" || part == ".")
+            return false;
+    }
 }
 
 // Whether no one but root can reach `folder`: it or a folder above it is
@@ -163,6 +156,8 @@ void TIniDatas::Load()
 void TIniDatas::Save()
 {
     if (inConfigFolder_) {
+        if (OthersFolderForRoot(FolderOf(IniFileName)))
+            throw EIniFileException("Unable to write to " + IniFileName);
         MakeFoldersFor(IniFileName);
         if (!IsOwnFolder(FolderOf(IniFileName)))
             throw EIniFileException("Unable to write to " + IniFileName);

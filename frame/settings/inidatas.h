@@ -34,9 +34,9 @@ private:
 // root's would stand for every user of that copy).
 // Otherwise (a system-wide install, or an unknown executable path)
 // $XDG_CONFIG_HOME/zentorix/zentorix.ini, ~/.config when the variable is
-// unset or not absolute. Root given another user's folder there (`su`
-// without "-", `sudo -E`) uses its own home's instead. Always an absolute
-// path.
+// unset or not absolute. Always an absolute path. Root given another user's
+// folder there (`su` without "-", `sudo -E`) reads it as no file and cannot
+// save: it makes nothing in that user's home.
 std::string SettingsFileFor(const std::string& executable);
 
 }  // namespace zentorix

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <pwd.h>
 #include <cstdint>
 #include <sched.h>
 #include <cstring>
@@ -476,17 +475,36 @@ TEST(SettingsPlace, RootLeavesTheSystemsFoldersAlone)
         EXPECT_EQ(SettingsFileFor(c.executable), c.file);
     }
 
+    // Another user's home: read as no file, saved nowhere, nothing made.
     std::filesystem::remove(system + "/zentorix.ini");
     TempFolder user;
     GiveTo(user.Path(), 65534, 65534);
+    chmod(user.Path().c_str(), 0755);
     const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-    const std::string rootsOwn = std::string(getpwuid(0)->pw_dir) + "/.config/zentorix/zentorix.ini";
-    setenv("XDG_CONFIG_HOME", (user.Path() + "/.config").c_str(), 1);
-    EXPECT_EQ(SettingsFileFor(system + "/zentorix"), rootsOwn) << "another user's XDG_CONFIG_HOME";
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("HOME", user.Path().c_str(), 1);
-    EXPECT_EQ(SettingsFileFor(system + "/zentorix"), rootsOwn) << "another user's HOME";
-    setenv("HOME", home.c_str(), 1);
+    for (const bool configHome : {true, false}) {
+        SCOPED_TRACE(configHome ? "another user's XDG_CONFIG_HOME" : "another user's HOME");
+        if (configHome)
+            setenv("XDG_CONFIG_HOME", (user.Path() + "/.config").c_str(), 1);
+        else
+            setenv("HOME", user.Path().c_str(), 1);
+        OverrideExecutablePath(system + "/zentorix");
+        const std::string ini = user.Path() + "/.config/zentorix/zentorix.ini";
+        {
+            TIniDatas record;
+            EXPECT_EQ(record.IniFileName, ini);
+            try {
+                record.Save();
+                ADD_FAILURE() << "saved in another user's home";
+            } catch (const EIniFileException& failure) {
+                EXPECT_EQ(failure.Message(), "Unable to write to " + ini);
+            }
+            record.IniFileName = config.Path("elsewhere.ini");  // the save at its end goes nowhere harmful
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(user.Path()));
+        unsetenv("XDG_CONFIG_HOME");
+        setenv("HOME", home.c_str(), 1);
+    }
+    OverrideExecutablePath("");
     std::filesystem::remove_all(system);
 }
 
