@@ -24,7 +24,6 @@
 #include <QShortcut>
 #include <QShowEvent>
 
-#include <ctime>
 #include <sys/stat.h>
 
 namespace zentorix {
@@ -50,20 +49,6 @@ const Binding<TFrmMain> kBindings[] = {
     {"MnuAbout", &TFrmMain::MnuAboutClick},
 };
 
-// A help file exists when it is not a directory and its last-write time, in
-// local time, has an MS-DOS date: a year from 1980 to 2107.
-bool HelpFileExists(const std::string& path)
-{
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode))
-        return false;
-    std::tm local;
-    if (localtime_r(&status.st_mtime, &local) == nullptr)
-        return false;
-    const long year = 1900L + local.tm_year;
-    return year >= 1980 && year <= 2107;
-}
-
 // The same help as HTML pages, in a folder beside the executable named after
 // it: "zentorix-help/index.html".
 std::string HelpPagesIndex()
@@ -71,6 +56,8 @@ std::string HelpPagesIndex()
     return ReplaceExtension(ExecutablePath(), "-help") + "/index.html";
 }
 
+// A regular file, or a link to one, is there whatever its times say (Nix,
+// OSTree and reproducible builds date files 1970).
 bool IsRegularFile(const std::string& path)
 {
     struct stat status;
@@ -262,7 +249,7 @@ void TFrmMain::MnuEnglishClick()
 void TFrmMain::MnuContentClick()
 {
     const std::string help = ReplaceExtension(ExecutablePath(), ".chm");
-    if (!HelpFileExists(help)) {
+    if (!IsRegularFile(help)) {
         ShowHelpNotice(help);
         return;
     }
@@ -273,7 +260,8 @@ void TFrmMain::MnuContentClick()
         else
             ShowHelpNotice(help);
     };
-    if (HasApplicationFor({"application/vnd.ms-htmlhelp", "application/x-chm"}))
+    // The type file(1) and the shared MIME database give a help file.
+    if (HasApplicationFor("application/vnd.ms-htmlhelp"))
         ShellOpen(help, browsePages);
     else
         browsePages();

@@ -2,32 +2,32 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <set>
+#include <dirent.h>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zentorix {
 namespace {
 
-namespace fs = std::filesystem;
+// What a desktop's lists and entries need, many times over. Beyond any of
+// these the scan stops and the answer is "no program": the help pages open
+// instead, and the window never waits on a hostile folder.
+constexpr std::size_t kLargestFile = 1 << 20;
+constexpr std::size_t kBytesToRead = 8 << 20;
+constexpr int kFilesToRead = 2000;
+constexpr int kEntriesToList = 20000;
+constexpr int kDeepest = 8;  // folders below an applications folder
+constexpr std::size_t kMostFolders = 64;  // in each XDG variable
+constexpr auto kTimeLimit = std::chrono::milliseconds(150);
 
-// group -> key -> value, the first of each key kept.
-using KeyFile = std::map<std::string, std::map<std::string, std::string>>;
-
-// Larger files are no desktop's lists or entries: they are passed over.
-constexpr std::uintmax_t kLargestKeyFile = 1 << 20;
-
-std::string Trimmed(const std::string& text)
-{
-    const auto begin = text.find_first_not_of(" \t\r");
-    if (begin == std::string::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
-}
+struct OutOfBounds { };
 
 std::vector<std::string> Split(const std::string& text, char separator)
 {
@@ -44,190 +44,373 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-KeyFile Read(const fs::path& path)
+std::string Variable(const char* name)
 {
-    KeyFile groups;
-    struct stat status;
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)
-        || static_cast<std::uintmax_t>(status.st_size) > kLargestKeyFile)
-        return groups;
-    std::ifstream file(path);
-    std::string line;
-    std::string group;
-    while (std::getline(file, line)) {
-        line = Trimmed(line);
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (line.front() == '[' && line.back() == ']') {
-            group = line.substr(1, line.size() - 2);
-            continue;
-        }
-        const auto equals = line.find('=');
-        if (!group.empty() && equals != std::string::npos)
-            groups[group].emplace(Trimmed(line.substr(0, equals)), Trimmed(line.substr(equals + 1)));
-    }
-    return groups;
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
 }
 
-std::string Value(const KeyFile& file, const std::string& group, const std::string& key)
+// A variable's folders as xdg-utils reads them: its value when set and not
+// empty, else the default; only absolute paths.
+std::vector<std::string> Folders(const char* variable, const std::string& fallback)
 {
-    const auto found = file.find(group);
-    if (found == file.end())
-        return {};
-    const auto value = found->second.find(key);
-    return value != found->second.end() ? value->second : std::string();
-}
-
-// An XDG base folder: the variable's absolute paths, else the default.
-std::vector<fs::path> Folders(const char* variable, const std::string& fallback)
-{
-    const char* value = std::getenv(variable);
-    std::vector<fs::path> folders;
-    for (const std::string& folder : Split(value != nullptr && *value != '\0' ? value : fallback, ':')) {
+    const std::string value = Variable(variable);
+    std::vector<std::string> folders;
+    for (const std::string& folder : Split(value.empty() ? fallback : value, ':')) {
         if (folder.front() == '/')
-            folders.emplace_back(folder);
+            folders.push_back(folder);
     }
+    if (folders.size() > kMostFolders)
+        throw OutOfBounds();
     return folders;
 }
 
-std::string Home()
+std::string Trimmed(const std::string& text)
 {
-    const char* home = std::getenv("HOME");
-    return home != nullptr ? home : "";
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos)
+        return {};
+    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+}
+
+// The first word, as the shell's `read first rest` gives it.
+std::string FirstWord(const std::string& text)
+{
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos)
+        return {};
+    return text.substr(begin, text.find_first_of(" \t", begin) - begin);
 }
 
 bool IsProgram(const std::string& name)
 {
+    if (name.empty())
+        return false;
+    const auto executable = [](const std::string& path) {
+        struct stat status;
+        return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+    };
     if (name.find('/') != std::string::npos)
-        return access(name.c_str(), X_OK) == 0;
-    for (const fs::path& folder : Folders("PATH", "/usr/local/bin:/usr/bin:/bin")) {
-        if (access((folder / name).c_str(), X_OK) == 0)
+        return executable(name);
+    for (const std::string& folder : Split(Variable("PATH"), ':')) {
+        if (executable(folder + "/" + name))
             return true;
     }
     return false;
 }
 
-// The installed desktop entries by their ids: the path below an
-// applications folder with "/" read as "-", the earlier folder winning.
-class Entries {
+// The files and folders read, within the limits.
+class Scan {
 public:
-    explicit Entries(const std::vector<fs::path>& dataFolders)
+    // The contents of a regular file; nothing when there is none by that name.
+    std::optional<std::string> Read(const std::string& path)
     {
-        for (const fs::path& data : dataFolders) {
-            const fs::path applications = data / "applications";
-            std::error_code error;
-            const auto options = fs::directory_options::skip_permission_denied;
-            fs::recursive_directory_iterator it(applications, options, error);
-            for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-                if (it->path().extension() != ".desktop")
-                    continue;
-                std::string id = it->path().lexically_relative(applications).string();
-                std::replace(id.begin(), id.end(), '/', '-');
-                paths_.emplace(id, it->path());
+        Tick();
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            return std::nullopt;
+        struct stat status;
+        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (++files_ > kFilesToRead || static_cast<std::size_t>(status.st_size) > kLargestFile) {
+            close(fd);
+            throw OutOfBounds();
+        }
+        std::string text(kLargestFile + 1, '\0');
+        std::size_t length = 0;
+        ssize_t count = 0;
+        while (length < text.size() && (count = read(fd, text.data() + length, text.size() - length)) != 0) {
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                break;
+            length += static_cast<std::size_t>(count);
+        }
+        close(fd);
+        bytes_ += length;
+        // A file that says nothing of its size (/proc) and goes on, or that
+        // would have the reader wait, is no desktop's.
+        if (count < 0 || length > kLargestFile || bytes_ > kBytesToRead)
+            throw OutOfBounds();
+        text.resize(length);
+        return text;
+    }
+
+    bool IsFile(const std::string& path)
+    {
+        Tick();
+        struct stat status;
+        return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    }
+
+    bool IsFolder(const std::string& path)
+    {
+        Tick();
+        struct stat status;
+        return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    }
+
+    // The names in a folder that a shell's glob gives ("*/" or "*.desktop"),
+    // in its order; none when it is not a folder.
+    std::vector<std::string> List(const std::string& folder, bool folders)
+    {
+        Tick();
+        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+        DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+        if (listing == nullptr) {
+            if (fd >= 0)
+                close(fd);
+            return {};
+        }
+        std::vector<std::string> names;
+        while (const dirent* entry = readdir(listing)) {
+            if (++entries_ > kEntriesToList) {
+                closedir(listing);
+                throw OutOfBounds();
             }
+            const std::string name = entry->d_name;
+            if (name.front() == '.')
+                continue;
+            struct stat status;
+            if (folders ? fstatat(dirfd(listing), name.c_str(), &status, 0) == 0 && S_ISDIR(status.st_mode)
+                        : name.size() > 8 && name.ends_with(".desktop"))
+                names.push_back(name);
         }
-    }
-
-    // An application that can be started: not hidden, with a command, and
-    // its TryExec program (if it names one) there.
-    bool IsUsable(const std::string& id)
-    {
-        const auto found = paths_.find(id);
-        if (found == paths_.end())
-            return false;
-        const KeyFile& entry = Entry(found->second);
-        const std::string tryExec = Value(entry, "Desktop Entry", "TryExec");
-        return Value(entry, "Desktop Entry", "Type") == "Application"
-            && Value(entry, "Desktop Entry", "Hidden") != "true"
-            && !Value(entry, "Desktop Entry", "Exec").empty() && (tryExec.empty() || IsProgram(tryExec));
-    }
-
-    // Whether a usable entry lists the type in its MimeType=, its id not in
-    // `removed`.
-    bool AnyListing(const std::string& type, const std::set<std::string>& removed)
-    {
-        for (const auto& [id, path] : paths_) {
-            const auto types = Split(Value(Entry(path), "Desktop Entry", "MimeType"), ';');
-            if (std::find(types.begin(), types.end(), type) != types.end() && removed.count(id) == 0
-                && IsUsable(id))
-                return true;
-        }
-        return false;
+        closedir(listing);
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
 private:
-    const KeyFile& Entry(const fs::path& path)
+    void Tick() const
     {
-        auto found = read_.find(path);
-        if (found == read_.end())
-            found = read_.emplace(path, Read(path)).first;
-        return found->second;
+        if (std::chrono::steady_clock::now() - start_ > kTimeLimit)
+            throw OutOfBounds();
     }
 
-    std::map<std::string, fs::path> paths_;
-    std::map<fs::path, KeyFile> read_;
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+    int files_ = 0;
+    int entries_ = 0;
+    std::size_t bytes_ = 0;
 };
 
-// The mimeapps.list files, most important first: in each config folder, then
-// in each data folder's applications folder, the current desktops' own lists
-// before the common one.
-std::vector<KeyFile> Lists(const std::vector<fs::path>& dataFolders)
+// The desktop's folders, as xdg-mime and xdg-open find them.
+struct Places {
+    std::vector<std::string> config;  // where the mimeapps.list files are
+    std::vector<std::string> data;  // each with its applications folder
+};
+
+Places FindPlaces()
 {
-    std::vector<std::string> names;
-    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-    for (std::string desktop : Split(desktops != nullptr ? desktops : "", ':')) {
+    const std::string home = Variable("HOME");
+    const std::string configHome = Variable("XDG_CONFIG_HOME");
+    const std::string dataHome = Variable("XDG_DATA_HOME");
+    Places places;
+    places.config = Folders("XDG_CONFIG_DIRS", "/etc/xdg");
+    places.config.insert(places.config.begin(), configHome.empty() ? home + "/.config" : configHome);
+    places.data = Folders("XDG_DATA_DIRS", "/usr/local/share/:/usr/share/");
+    places.data.insert(places.data.begin(), dataHome.empty() ? home + "/.local/share" : dataHome);
+    return places;
+}
+
+// The value of the first "Exec=" line (a translated one counts too).
+std::string ExecLine(const std::string& entry)
+{
+    for (const std::string& line : Split(entry, '\n')) {
+        if (!line.starts_with("Exec"))
+            continue;
+        std::size_t at = 4;
+        if (at < line.size() && line[at] == '[') {
+            const auto close = line.find(']', at);
+            if (close == std::string::npos || line.find_first_of("]=", at + 1) != close)
+                continue;
+            at = close + 1;
+        }
+        if (at < line.size() && line[at] == '=')
+            return line.substr(at + 1);
+    }
+    return {};
+}
+
+// Whether the entry named `id` (its name alone counts) is installed and its
+// program is there, as xdg-mime checks a default found in a mimeapps.list:
+// the first entry by that name decides.
+bool EntryHasProgram(Scan& scan, const Places& places, const std::string& id)
+{
+    const std::string name = id.substr(id.rfind('/') + 1);
+    for (const std::string& data : places.data) {
+        if (!scan.IsFolder(data + "/applications") && !scan.IsFolder(data + "/applnk"))
+            continue;
+        std::vector<std::string> candidates;
+        if (const auto dash = name.find('-'); dash != std::string::npos) {
+            const std::string vendor = name.substr(0, name.rfind('-'));
+            const std::string rest = name.substr(dash + 1);
+            candidates = {data + "/applications/" + vendor + "/" + rest, data + "/applnk/" + vendor + "/" + rest};
+        }
+        for (const char* top : {"/applications", "/applnk"}) {
+            candidates.push_back(data + top + "/" + name);
+            for (const std::string& folder : scan.List(data + top, true))
+                candidates.push_back(data + top + "/" + folder + "/" + name);
+        }
+        for (const std::string& candidate : candidates) {
+            if (const auto entry = scan.Read(candidate))
+                return IsProgram(FirstWord(ExecLine(*entry)));
+        }
+    }
+    return false;
+}
+
+// The default named in the "[Default Applications]" group of the
+// mimeapps.list files in `folder` (the current desktops' own first), when
+// its entry has its program.
+std::optional<std::string> DefaultInLists(
+    Scan& scan, const Places& places, const std::string& folder, const std::string& type)
+{
+    std::vector<std::string> prefixes;
+    for (std::string desktop : Split(Variable("XDG_CURRENT_DESKTOP"), ':')) {
         std::transform(desktop.begin(), desktop.end(), desktop.begin(),
             [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        names.push_back(desktop + "-mimeapps.list");
+        prefixes.push_back(desktop + "-");
     }
-    names.push_back("mimeapps.list");
+    prefixes.emplace_back();
+    for (const std::string& prefix : prefixes) {
+        const auto list = scan.Read(folder + "/" + prefix + "mimeapps.list");
+        if (!list)
+            continue;
+        // Lines as they stand: "type = id" or a group's other name is no match.
+        bool inDefaults = false;
+        std::string id;
+        for (const std::string& line : Split(*list, '\n')) {
+            if (line.starts_with("[Default Applications]")) {
+                inDefaults = true;
+            } else if (line.starts_with("[")) {
+                inDefaults = false;
+            } else if (inDefaults && line.starts_with(type + "=")) {
+                id = line.substr(type.size() + 1);
+                break;
+            }
+        }
+        id = id.substr(0, id.find(';'));
+        if (!id.empty() && EntryHasProgram(scan, places, id))
+            return id;
+    }
+    return std::nullopt;
+}
 
-    std::vector<fs::path> folders = Folders("XDG_CONFIG_HOME", Home() + "/.config");
-    for (const fs::path& folder : Folders("XDG_CONFIG_DIRS", "/etc/xdg"))
-        folders.push_back(folder);
-    for (const fs::path& data : dataFolders)
-        folders.push_back(data / "applications");
-    std::vector<KeyFile> lists;
-    for (const fs::path& folder : folders) {
-        for (const std::string& name : names)
-            lists.push_back(Read(folder / name));
+// The default in the desktop database's caches: the first id on the first
+// line that names the type.
+std::optional<std::string> DefaultInCaches(Scan& scan, const std::string& applications, const std::string& type)
+{
+    for (const std::string& prefix : {Variable("XDG_MENU_PREFIX"), std::string()}) {
+        for (const char* name : {"defaults.list", "mimeinfo.cache"}) {
+            const auto cache = scan.Read(applications + "/" + prefix + name);
+            if (!cache)
+                continue;
+            for (const std::string& line : Split(*cache, '\n')) {
+                if (line.find(type + "=") == std::string::npos)
+                    continue;
+                // The second "="-separated field, up to its first ";".
+                const std::string fields = line.substr(line.find('=') + 1);
+                const std::string id = Trimmed(fields.substr(0, std::min(fields.find('='), fields.find(';'))));
+                if (!id.empty())
+                    return id;
+            }
+        }
     }
-    return lists;
+    return std::nullopt;
+}
+
+// An entry's InitialPreference: 0 without one; nothing when the shell's
+// comparison would fail on it.
+std::optional<long> Preference(const std::string& entry)
+{
+    const auto at = entry.find("InitialPreference=");
+    if (at == std::string::npos)
+        return 0;
+    const auto from = entry.find('=', at) + 1;
+    const std::string value = entry.substr(from, entry.find_first_of("=\n", from) - from);
+    long preference = 0;
+    const auto [stop, error] = std::from_chars(value.data(), value.data() + value.size(), preference);
+    if (!value.empty() && (error != std::errc() || stop != value.data() + value.size()))
+        return std::nullopt;
+    return preference;
+}
+
+// The entries below `folder` whose text names the type (followed by ";"),
+// folder by folder: the name of the first with the highest preference.
+void EntriesNaming(Scan& scan, const std::string& folder, const std::string& type, int depth,
+    std::optional<std::string>& chosen, long& best)
+{
+    if (depth > kDeepest)
+        throw OutOfBounds();
+    for (const std::string& name : scan.List(folder, false)) {
+        const auto entry = scan.Read(folder + "/" + name);
+        if (!entry || entry->find(type + ";") == std::string::npos)
+            continue;
+        if (const auto preference = Preference(*entry); preference && *preference > best) {
+            best = *preference;
+            chosen = name;
+        }
+    }
+    for (const std::string& sub : scan.List(folder, true))
+        EntriesNaming(scan, folder + "/" + sub, type, depth + 1, chosen, best);
+}
+
+// Whether xdg-open finds the entry `id` to start: by its name, or with its
+// first "-" as a folder, in an applications folder or any folder below it.
+bool Findable(Scan& scan, const std::string& folder, const std::string& id, int depth)
+{
+    if (depth > kDeepest)
+        throw OutOfBounds();
+    std::string asFolder = id;
+    if (const auto dash = asFolder.find('-'); dash != std::string::npos)
+        asFolder[dash] = '/';
+    if (scan.IsFile(folder + "/" + id) || scan.IsFile(folder + "/" + asFolder))
+        return true;
+    for (const std::string& sub : scan.List(folder, true)) {
+        if (Findable(scan, folder + "/" + sub, id, depth + 1))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
 
-bool HasApplicationFor(const std::vector<std::string>& mimeTypes)
+bool HasApplicationFor(const std::string& mimeType)
 {
-    std::vector<fs::path> dataFolders = Folders("XDG_DATA_HOME", Home() + "/.local/share");
-    for (const fs::path& folder : Folders("XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
-        dataFolders.push_back(folder);
-    const std::vector<KeyFile> lists = Lists(dataFolders);
-    Entries entries(dataFolders);
-
-    for (const std::string& type : mimeTypes) {
-        // A default that is installed, in the first list that names one.
-        for (const KeyFile& list : lists) {
-            for (const std::string& id : Split(Value(list, "Default Applications", type), ';')) {
-                if (entries.IsUsable(id))
-                    return true;
-            }
+    try {
+        Scan scan;
+        const Places places = FindPlaces();
+        std::optional<std::string> id;
+        for (const std::string& folder : places.config) {
+            if (!id)
+                id = DefaultInLists(scan, places, folder, mimeType);
         }
-        // An added association, then an entry's own MimeType=, unless a more
-        // important list removed it.
-        std::set<std::string> removed;
-        for (const KeyFile& list : lists) {
-            for (const std::string& id : Split(Value(list, "Added Associations", type), ';')) {
-                if (removed.count(id) == 0 && entries.IsUsable(id))
-                    return true;
-            }
-            for (const std::string& id : Split(Value(list, "Removed Associations", type), ';'))
-                removed.insert(id);
+        for (const std::string& data : places.data) {
+            if (!id)
+                id = DefaultInLists(scan, places, data + "/applications", mimeType);
         }
-        if (entries.AnyListing(type, removed))
-            return true;
+        for (const std::string& data : places.data) {
+            if (!id)
+                id = DefaultInCaches(scan, data + "/applications", mimeType);
+        }
+        if (!id) {
+            long best = -1;
+            for (const std::string& data : places.data)
+                EntriesNaming(scan, data + "/applications", mimeType, 0, id, best);
+        }
+        if (!id)
+            return false;
+        for (const std::string& data : places.data) {
+            if (Findable(scan, data + "/applications", *id, 0))
+                return true;
+        }
+        return false;
+    } catch (const OutOfBounds&) {
+        return false;
     }
-    return false;
 }
 
 }  // namespace zentorix

@@ -1,16 +1,21 @@
-// Which kinds of file the desktop has a program for, found the freedesktop
-// way: the mimeapps.list defaults and associations, and the MimeType= of the
-// installed desktop entries, in the XDG config and data folders.
+// Whether the desktop's opener has a program for a kind of file. No Qt.
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace zentorix {
 
-// True when a usable desktop entry is the default for, or is associated with,
-// any of `mimeTypes` (and that association is not removed). What xdg-open and
-// the desktops' own launchers would open such a file with.
-bool HasApplicationFor(const std::vector<std::string>& mimeTypes);
+// True when Debian's xdg-open, taking its desktop-neutral way, would hand a
+// file of `mimeType` to a program (not to the browser): the type's default
+// as `xdg-mime query default` finds it (the "[Default Applications]" of the
+// mimeapps.list files, then defaults.list and mimeinfo.cache, then the
+// desktop entries that name the type), and a desktop entry by that name
+// where xdg-open looks for it.
+//
+// Bounded whatever the desktop folders hold: only regular files, opened
+// without waiting, a mebibyte at most each; a limit on the files, folder
+// entries, depth and folders read, and on the time taken. Beyond a limit
+// the answer is false.
+bool HasApplicationFor(const std::string& mimeType);
 
 }  // namespace zentorix

@@ -1,5 +1,5 @@
-// Whether the desktop has a program for the help file's type, from the XDG
-// folders as a desktop lays them out.
+// Whether the desktop's opener has a program for the help file's type, from
+// the XDG folders as a desktop lays them out.
 #include "frame/os/mimeapps.h"
 #include "temp_folder.h"
 
@@ -16,12 +16,18 @@ using Files = std::vector<std::pair<std::string, std::string>>;  // path below t
 
 std::string Entry(const std::string& extra = "")
 {
-    return "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer %f\n" + extra;
+    return "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\n" + extra;
 }
 
-TEST(HasApplicationFor, FindsWhatTheDesktopWouldOpenTheHelpWith)
+// Each row as Debian 12's xdg-open decides it on a desktop of its own.
+TEST(HasApplicationFor, WhatXdgOpenWouldOpenTheHelpWith)
 {
     const std::string kChm = "MimeType=text/plain;application/vnd.ms-htmlhelp;\n";
+    const std::string kDefault = "[Default Applications]\napplication/vnd.ms-htmlhelp=viewer.desktop\n";
+    const std::string kLarge = Entry(kChm + "Comment=" + std::string(1 << 20, 'x') + "\n");
+    std::string deep = "data/applications";
+    for (int level = 0; level < 12; ++level)
+        deep += "/d";
     const struct {
         const char* name;
         Files files;
@@ -29,46 +35,51 @@ TEST(HasApplicationFor, FindsWhatTheDesktopWouldOpenTheHelpWith)
     } cases[] = {
         {"nothing installed", {}, false},
         {"an entry that lists the type", {{"data/applications/viewer.desktop", Entry(kChm)}}, true},
-        {"... under its other name",
-            {{"data/applications/viewer.desktop", Entry("MimeType=application/x-chm\n")}}, true},
+        {"... only under its other name",
+            {{"data/applications/viewer.desktop", Entry("MimeType=application/x-chm;\n")}}, false},
         {"... in the system's folder", {{"system/applications/viewer.desktop", Entry(kChm)}}, true},
-        {"... in a subfolder, named with a dash",
+        {"... in a subfolder", {{"system/applications/kde/viewer.desktop", Entry(kChm)}}, true},
+        {"a default, in a subfolder named with a dash",
             {{"data/applications/kde/viewer.desktop", Entry()},
-                {"config/mimeapps.list", "[Default Applications]\napplication/x-chm=kde-viewer.desktop\n"}},
+                {"config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-htmlhelp=kde-viewer.desktop\n"}},
             true},
-        {"a browser only", {{"data/applications/browser.desktop", Entry("MimeType=text/html;\n")}}, false},
-        {"hidden", {{"data/applications/viewer.desktop", Entry(kChm + "Hidden=true\n")}}, false},
-        {"hidden by the user's copy",
-            {{"system/applications/viewer.desktop", Entry(kChm)},
-                {"data/applications/viewer.desktop", Entry("Hidden=true\n")}},
+        {"a default whose program is missing",
+            {{"data/applications/viewer.desktop", "[Desktop Entry]\nExec=no-such-viewer-here %f\n"},
+                {"config/mimeapps.list", kDefault}},
             false},
-        {"its TryExec program missing",
-            {{"data/applications/viewer.desktop", Entry(kChm + "TryExec=no-such-viewer-here\n")}}, false},
-        {"not an application", {{"data/applications/viewer.desktop", "[Desktop Entry]\nType=Link\n" + kChm}},
+        {"a default with blanks around \"=\"",
+            {{"data/applications/viewer.desktop", Entry()},
+                {"config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-htmlhelp = viewer.desktop\n"}},
             false},
-        {"association removed",
-            {{"data/applications/viewer.desktop", Entry(kChm)},
-                {"config/mimeapps.list",
-                    "[Removed Associations]\napplication/vnd.ms-htmlhelp=viewer.desktop;\n"}},
-            false},
-        {"association added",
+        {"an added association",
             {{"data/applications/viewer.desktop", Entry()},
                 {"config/mimeapps.list",
                     "[Added Associations]\napplication/vnd.ms-htmlhelp=viewer.desktop;\n"}},
-            true},
-        {"a default that is not installed",
-            {{"config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-htmlhelp=gone.desktop\n"}},
             false},
+        {"a default that is not installed", {{"config/mimeapps.list", kDefault}}, false},
+        {"the desktop database's cache",
+            {{"system/applications/viewer.desktop", Entry()},
+                {"system/applications/mimeinfo.cache",
+                    "[MIME Cache]\napplication/vnd.ms-htmlhelp=viewer.desktop;other.desktop;\n"}},
+            true},
+        {"a browser only", {{"data/applications/browser.desktop", Entry("MimeType=text/html;\n")}}, false},
         {"the current desktop's own list",
-            {{"data/applications/viewer.desktop", Entry()},
-                {"system/applications/xfce-mimeapps.list",
-                    "[Default Applications]\napplication/vnd.ms-htmlhelp=viewer.desktop\n"}},
+            {{"data/applications/viewer.desktop", Entry()}, {"system/applications/xfce-mimeapps.list", kDefault}},
             true},
         {"another desktop's list",
-            {{"data/applications/viewer.desktop", Entry()},
-                {"system/applications/kde-mimeapps.list",
-                    "[Default Applications]\napplication/vnd.ms-htmlhelp=viewer.desktop\n"}},
+            {{"data/applications/viewer.desktop", Entry()}, {"system/applications/kde-mimeapps.list", kDefault}},
             false},
+        {"a list larger than a mebibyte",
+            {{"data/applications/viewer.desktop", Entry()},
+                {"config/mimeapps.list", kDefault + "#" + std::string(1 << 20, 'x') + "\n"}},
+            false},
+        {"twenty entries of a mebibyte", [&] {
+             Files files;
+             for (int entry = 0; entry < 20; ++entry)
+                 files.emplace_back("data/applications/big" + std::to_string(entry) + ".desktop", kLarge);
+             return files;
+         }(), false},
+        {"an entry twelve folders down", {{deep + "/viewer.desktop", Entry(kChm)}}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,7 +95,7 @@ TEST(HasApplicationFor, FindsWhatTheDesktopWouldOpenTheHelpWith)
         setenv("XDG_DATA_HOME", folder.Path("data").c_str(), 1);
         setenv("XDG_DATA_DIRS", folder.Path("system").c_str(), 1);
         setenv("XDG_CURRENT_DESKTOP", "XFCE", 1);
-        EXPECT_EQ(HasApplicationFor({"application/vnd.ms-htmlhelp", "application/x-chm"}), c.found);
+        EXPECT_EQ(HasApplicationFor("application/vnd.ms-htmlhelp"), c.found);
     }
     for (const char* variable :
         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CURRENT_DESKTOP"})
