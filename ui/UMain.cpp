@@ -25,6 +25,7 @@
 #include <QShowEvent>
 
 #include <sys/stat.h>
+#include <utility>
 
 namespace zentorix {
 
@@ -113,6 +114,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         ui->StatusBar1->addWidget(label);
     }
     ApplyBindings(this, kBindings);
+    connect(ui->Memo, &TListBox::PasteFinished, this, [this] {
+        if (std::exchange(computeAfterPaste_, false))
+            Dispatch([this] { BtnComputeRsClick(); });
+    });
 
     // The style decides whether to elide a menu item by measuring its text
     // with the accelerator's "&" as a glyph: leave room for it, or the longest
@@ -203,9 +208,14 @@ void TFrmMain::BtnComputePClick()
     DisplayQuantities();
 }
 
-// The series result first: it stays shown when the parallel one fails.
+// The series result first: it stays shown when the parallel one fails. During
+// a long paste the sums wait for its end, the window answering meanwhile.
 void TFrmMain::BtnComputeRsClick()
 {
+    if (ui->Memo->IsPasting()) {
+        computeAfterPaste_ = true;
+        return;
+    }
     ComputeList(SeriesResistance, ui->EditRs);
     ComputeList(ParallelResistance, ui->EditRp);
 }

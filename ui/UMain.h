@@ -70,6 +70,7 @@ private:
     void ComputeList(double (*compute)(std::span<const double>), QLineEdit* result);
 
     bool formShown_ = false;
+    bool computeAfterPaste_ = false;  // Compute pressed during a long paste
 };
 
 extern TFrmMain* FrmMain;

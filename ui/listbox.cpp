@@ -49,18 +49,22 @@ TListBox::TListBox(QWidget* parent) : QPlainTextEdit(parent)
     connect(&slices_, &QTimer::timeout, this, [this] { InsertNextSlice(); });
 }
 
-// A long paste goes in a slice at a time, as one step to undo; the box takes
-// no typing until it is in.
+// The clipboard is read once, here, and what was read is inserted: its owner
+// may answer one request and go (Qt then drops the data it handed over), or
+// never answer (each request waits out Qt's clipboard timeout). A long paste
+// goes in a slice at a time, as one step to undo; the box takes no typing
+// until it is in.
 void TListBox::insertFromMimeData(const QMimeData* source)
 {
     FinishPaste();
-    if (!source->hasText()) {
-        QPlainTextEdit::insertFromMimeData(source);
-        return;
-    }
     QString text = source->text();
+    if (text.isEmpty())
+        return;
     if (text.size() < kLongLine) {
-        QPlainTextEdit::insertFromMimeData(source);
+        QTextCursor cursor = textCursor();
+        cursor.insertText(text);
+        setTextCursor(cursor);
+        ensureCursorVisible();
         return;
     }
     pending_ = std::move(text);
@@ -118,6 +122,7 @@ void TListBox::EndPaste()
     setReadOnly(false);
     viewport()->setCursor(Qt::IBeamCursor);
     ensureCursorVisible();
+    emit PasteFinished();
 }
 
 }  // namespace zentorix

@@ -22,6 +22,10 @@ public:
     QString Text();
     bool IsPasting() const { return !pending_.isEmpty(); }
 
+signals:
+    // The last slice of a long paste is in.
+    void PasteFinished();
+
 protected:
     void insertFromMimeData(const QMimeData* source) override;
 
