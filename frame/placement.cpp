@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -100,6 +101,17 @@ xcb_window_t Ask(const FrameRequests& x, QWidget* window)
     return id;
 }
 
+// A frame is a border and a title bar: one wider than a quarter of the
+// screen on any side is a window manager's mistake, and is not believed.
+bool Sane(const QMargins& frame, const QWidget* window)
+{
+    const QSize screen = window->screen()->geometry().size();
+    return frame.left() >= 0 && frame.right() >= 0 && frame.top() >= 0 && frame.bottom() >= 0
+        && frame.left() <= screen.width() / 4 && frame.right() <= screen.width() / 4
+        && frame.top() <= screen.height() / 4 && frame.bottom() <= screen.height() / 4;
+}
+
+// The answer, when there is one (a property may hold any 32-bit value).
 std::optional<QMargins> Answer(const FrameRequests& x, const QWidget* window)
 {
     const auto values
@@ -108,8 +120,10 @@ std::optional<QMargins> Answer(const FrameRequests& x, const QWidget* window)
         return std::nullopt;
     // Left, right, top, bottom, in device pixels.
     const qreal ratio = window->devicePixelRatioF();
-    return QMargins(qRound((*values)[0] / ratio), qRound((*values)[2] / ratio), qRound((*values)[1] / ratio),
-        qRound((*values)[3] / ratio));
+    const auto logical = [ratio](std::uint32_t value) {
+        return static_cast<int>(std::min<qreal>(std::round(value / ratio), 1 << 24));
+    };
+    return QMargins(logical((*values)[0]), logical((*values)[2]), logical((*values)[1]), logical((*values)[3]));
 }
 
 // The frame the window manager announces for `window`: as it answered an
@@ -124,14 +138,17 @@ std::optional<QMargins> AnnouncedFrame(QWidget* window)
             return answer;
     }
     Ask(*x, window);
-    // A window manager answers in a millisecond or two; one that does not
-    // costs this wait.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    // A window manager answers in a millisecond or two, a busy one in a
+    // quarter of a second: the window waits for it, unshown. One that has let
+    // a request go unanswered is not waited for again.
+    static bool answers = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(answers ? 2 : 0);
     do {
         if (const auto answer = Answer(*x, window))
             return answer;
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     } while (std::chrono::steady_clock::now() < deadline);
+    answers = false;
     return std::nullopt;
 }
 
@@ -149,7 +166,7 @@ QMargins FrameOf(QWidget* window)
     } else {
         margins = AnnouncedFrame(window);
     }
-    if (margins)
+    if (margins && Sane(*margins, window))
         knownFrame = margins;
     return knownFrame.value_or(QMargins());
 }
@@ -172,10 +189,14 @@ void CentreOnScreen(QWidget* window, const QScreen* screen)
     if (screen == nullptr)
         return;
     // The client area's own position is given, not the frame's: the window
-    // manager then puts the frame around it where it stands.
+    // manager then puts the frame around it where it stands. A frame larger
+    // than the screen has its top left corner (the title bar, the menus) on
+    // the screen's.
     const QMargins margins = FrameOf(window);
+    const QRect area = screen->availableGeometry();
     QRect frame = window->geometry().marginsAdded(margins);
-    frame.moveCenter(screen->availableGeometry().center());
+    frame.moveCenter(area.center());
+    frame.moveTopLeft(QPoint(std::max(frame.left(), area.left()), std::max(frame.top(), area.top())));
     window->setGeometry(QRect(frame.topLeft() + QPoint(margins.left(), margins.top()), window->size()));
 }
 
