@@ -158,6 +158,21 @@ void SaveIfCutShort()
     }
 }
 
+// Qt's Wayland plugin ends the program with _exit() when the compositor goes
+// (no atexit, no destructors), saying so first through the message handler:
+// the settings are saved on that word. Messages are shown as before.
+QtMessageHandler shownBy = nullptr;
+
+void SaveIfDisplayLost(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && message.startsWith(QLatin1String("The Wayland connection")))
+        SaveIfCutShort();
+    if (shownBy != nullptr)
+        shownBy(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 }  // namespace
 
 int RunProgram(const char* programName)
@@ -173,6 +188,7 @@ int RunProgram(const char* programName)
     qInstallMessageHandler(NoDisplay);
     TApplication application(programName);
     qInstallMessageHandler(nullptr);
+    shownBy = qInstallMessageHandler(SaveIfDisplayLost);
     try {
         application.SetTitle(QString::fromUtf8(kApplicationTitle));
         // Destroyed last created first when the loop has ended; the main

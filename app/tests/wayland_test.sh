@@ -50,4 +50,21 @@ for beside in "no X server" "an X server"; do
     [ "$exit_code" = 0 ] && grep -q '^bChinese=1' "$folder/zentorix.ini" 2>/dev/null && r=ok || r=no
     check "$beside: SIGTERM saves" "$r" "exit $exit_code, settings: $(cat "$folder/zentorix.ini" 2>&1)"
 done
+
+# The compositor going away (it crashed, or the session ended under it) ends
+# the program, the settings saved, as the X server going away does.
+weston --backend=headless-backend.so --socket=wayland-doomed --idle-time=0 >"$work/doomed.log" 2>&1 &
+doomed_pid=$!
+for _ in $(seq 600); do [ -S "$XDG_RUNTIME_DIR/wayland-doomed" ] && break; sleep 0.05; done
+mkdir "$work/compositor-gone"
+cp "$program" "$work/compositor-gone/zentorix"
+WAYLAND_DISPLAY=wayland-doomed WAYLAND_DEBUG=1 "$work/compositor-gone/zentorix" 2>"$work/compositor-gone/protocol.log" &
+pid=$!
+wait_for_line "$work/compositor-gone/protocol.log" '\.attach(wl_buffer[@#]'
+kill "$doomed_pid"
+wait "$doomed_pid" 2>/dev/null
+wait_for_exit "$pid" || true
+ini="$work/compositor-gone/zentorix.ini"
+[ "$exit_code" != timeout ] && grep -q '^bChinese=1' "$ini" 2>/dev/null && r=ok || r=no
+check "compositor gone" "$r" "exit $exit_code, settings: $(cat "$ini" 2>&1)"
 finish
