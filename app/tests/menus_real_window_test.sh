@@ -24,7 +24,7 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s/opened.log"\necho "${QT_QPA_PLATFO
 chmod +x "$work/shim/xdg-open"
 # A desktop of its own, where a CHM viewer is registered.
 mkdir -p "$work/xdg/applications"
-printf '[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %%f\nMimeType=application/x-chm;\n' \
+printf '[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %%f\nMimeType=application/vnd.ms-htmlhelp;\n' \
     >"$work/xdg/applications/chmviewer.desktop"
 desktop=(XDG_CONFIG_HOME="$work/xdg" XDG_CONFIG_DIRS="$work/xdg" XDG_DATA_HOME="$work/xdg" XDG_DATA_DIRS="$work/xdg")
 start_session

@@ -61,9 +61,14 @@ printf '[Desktop Entry]\nType=Application\nName=CHM\nExec=chmviewer %%f\nMimeTyp
 chmod -R a+rX "$work/desktop"
 
 # Starts the installed program as USER with PATH; sets pid.
+# Root's runs stand for the owner of a per-user install: the work folder is
+# then closed to others (root makes a settings file beside an executable only
+# where no one else reaches it), and root's HOME is one of the test's own.
 start() {  # start USER PATH
-    local -a runner=()
+    local -a runner=(env HOME="$work/root-home")
+    chmod 700 "$work"
     if [ "$1" != root ]; then
+        chmod 755 "$work"
         runner=(setpriv --reuid="$1" --regid="$1" --clear-groups env HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime")
     fi
     "${runner[@]}" env -u XDG_CONFIG_HOME XDG_DATA_HOME="$work/empty" XDG_DATA_DIRS="$work/desktop" \
