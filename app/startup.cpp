@@ -165,7 +165,8 @@ QtMessageHandler shownBy = nullptr;
 
 void SaveIfDisplayLost(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type != QtDebugMsg && type != QtInfoMsg && message.startsWith(QLatin1String("The Wayland connection")))
+    if (type != QtDebugMsg && type != QtInfoMsg
+        && message.startsWith(QLatin1String("The Wayland connection")))
         SaveIfCutShort();
     if (shownBy != nullptr)
         shownBy(type, context, message);

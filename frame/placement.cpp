@@ -123,7 +123,8 @@ std::optional<QMargins> Answer(const FrameRequests& x, const QWidget* window)
     const auto logical = [ratio](std::uint32_t value) {
         return static_cast<int>(std::min<qreal>(std::round(value / ratio), 1 << 24));
     };
-    return QMargins(logical((*values)[0]), logical((*values)[2]), logical((*values)[1]), logical((*values)[3]));
+    return QMargins(
+        logical((*values)[0]), logical((*values)[2]), logical((*values)[1]), logical((*values)[3]));
 }
 
 // The frame the window manager announces for `window`: as it answered an

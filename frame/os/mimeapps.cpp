@@ -247,7 +247,8 @@ bool EntryHasProgram(Scan& scan, const Places& places, const std::string& id)
         if (const auto dash = name.find('-'); dash != std::string::npos) {
             const std::string vendor = name.substr(0, name.rfind('-'));
             const std::string rest = name.substr(dash + 1);
-            candidates = {data + "/applications/" + vendor + "/" + rest, data + "/applnk/" + vendor + "/" + rest};
+            candidates
+                = {data + "/applications/" + vendor + "/" + rest, data + "/applnk/" + vendor + "/" + rest};
         }
         for (const char* top : {"/applications", "/applnk"}) {
             candidates.push_back(data + top + "/" + name);
@@ -301,7 +302,8 @@ std::optional<std::string> DefaultInLists(
 
 // The default in the desktop database's caches: the first id on the first
 // line that names the type.
-std::optional<std::string> DefaultInCaches(Scan& scan, const std::string& applications, const std::string& type)
+std::optional<std::string> DefaultInCaches(
+    Scan& scan, const std::string& applications, const std::string& type)
 {
     for (const std::string& prefix : {Variable("XDG_MENU_PREFIX"), std::string()}) {
         for (const char* name : {"defaults.list", "mimeinfo.cache"}) {
@@ -313,7 +315,8 @@ std::optional<std::string> DefaultInCaches(Scan& scan, const std::string& applic
                     continue;
                 // The second "="-separated field, up to its first ";".
                 const std::string fields = line.substr(line.find('=') + 1);
-                const std::string id = Trimmed(fields.substr(0, std::min(fields.find('='), fields.find(';'))));
+                const std::string id
+                    = Trimmed(fields.substr(0, std::min(fields.find('='), fields.find(';'))));
                 if (!id.empty())
                     return id;
             }

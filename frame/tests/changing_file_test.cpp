@@ -80,7 +80,8 @@ TEST(WriteProfileValue, ShortReadsLoseNothing)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to run the save as another user";
-    const std::string before = "[Setting]\nbChinese=1\n; kept\n" + std::string(70000, ';') + "\n[Other]\nx=2\n";
+    const std::string before
+        = "[Setting]\nbChinese=1\n; kept\n" + std::string(70000, ';') + "\n[Other]\nx=2\n";
     for (const bool inPlace : {false, true}) {
         SCOPED_TRACE(inPlace ? "rewritten in place" : "replaced");
         test::TempFolder folder;

@@ -41,7 +41,8 @@ TEST(HasApplicationFor, WhatXdgOpenWouldOpenTheHelpWith)
         {"... in a subfolder", {{"system/applications/kde/viewer.desktop", Entry(kChm)}}, true},
         {"a default, in a subfolder named with a dash",
             {{"data/applications/kde/viewer.desktop", Entry()},
-                {"config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-htmlhelp=kde-viewer.desktop\n"}},
+                {"config/mimeapps.list",
+                    "[Default Applications]\napplication/vnd.ms-htmlhelp=kde-viewer.desktop\n"}},
             true},
         {"a default whose program is missing",
             {{"data/applications/viewer.desktop", "[Desktop Entry]\nExec=no-such-viewer-here %f\n"},
@@ -49,7 +50,8 @@ TEST(HasApplicationFor, WhatXdgOpenWouldOpenTheHelpWith)
             false},
         {"a default with blanks around \"=\"",
             {{"data/applications/viewer.desktop", Entry()},
-                {"config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-htmlhelp = viewer.desktop\n"}},
+                {"config/mimeapps.list",
+                    "[Default Applications]\napplication/vnd.ms-htmlhelp = viewer.desktop\n"}},
             false},
         {"an added association",
             {{"data/applications/viewer.desktop", Entry()},
@@ -64,21 +66,25 @@ TEST(HasApplicationFor, WhatXdgOpenWouldOpenTheHelpWith)
             true},
         {"a browser only", {{"data/applications/browser.desktop", Entry("MimeType=text/html;\n")}}, false},
         {"the current desktop's own list",
-            {{"data/applications/viewer.desktop", Entry()}, {"system/applications/xfce-mimeapps.list", kDefault}},
+            {{"data/applications/viewer.desktop", Entry()},
+                {"system/applications/xfce-mimeapps.list", kDefault}},
             true},
         {"another desktop's list",
-            {{"data/applications/viewer.desktop", Entry()}, {"system/applications/kde-mimeapps.list", kDefault}},
+            {{"data/applications/viewer.desktop", Entry()},
+                {"system/applications/kde-mimeapps.list", kDefault}},
             false},
         {"a list larger than a mebibyte",
             {{"data/applications/viewer.desktop", Entry()},
                 {"config/mimeapps.list", kDefault + "#" + std::string(1 << 20, 'x') + "\n"}},
             false},
-        {"twenty entries of a mebibyte", [&] {
-             Files files;
-             for (int entry = 0; entry < 20; ++entry)
-                 files.emplace_back("data/applications/big" + std::to_string(entry) + ".desktop", kLarge);
-             return files;
-         }(), false},
+        {"twenty entries of a mebibyte",
+            [&] {
+                Files files;
+                for (int entry = 0; entry < 20; ++entry)
+                    files.emplace_back("data/applications/big" + std::to_string(entry) + ".desktop", kLarge);
+                return files;
+            }(),
+            false},
         {"an entry twelve folders down", {{deep + "/viewer.desktop", Entry(kChm)}}, false},
     };
     for (const auto& c : cases) {

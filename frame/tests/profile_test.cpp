@@ -10,12 +10,12 @@
 
 #include <csignal>
 #include <cstdint>
-#include <sched.h>
 #include <cstring>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <array>
@@ -673,7 +673,7 @@ std::map<std::string, std::string> Attributes(const std::string& path)
     std::string names(4096, '\0');
     const ssize_t listed = listxattr(path.c_str(), names.data(), names.size());
     for (const char* name = names.data(); listed > 0 && name < names.data() + listed;
-        name += std::strlen(name) + 1) {
+         name += std::strlen(name) + 1) {
         std::string value(4096, '\0');
         const ssize_t length = getxattr(path.c_str(), name, value.data(), value.size());
         attributes[name] = value.substr(0, length > 0 ? static_cast<std::size_t>(length) : 0);
@@ -688,7 +688,8 @@ void SetAccessList(const std::string& path, std::initializer_list<std::array<std
     std::string list(4, '\0');
     list[0] = 2;
     for (const auto& [tag, permissions, id] : entries) {
-        const std::uint16_t head[2] = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(permissions)};
+        const std::uint16_t head[2]
+            = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(permissions)};
         list.append(reinterpret_cast<const char*>(head), sizeof head);
         list.append(reinterpret_cast<const char*>(&id), sizeof id);
     }
