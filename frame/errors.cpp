@@ -14,12 +14,14 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextLayout>
 #include <QWindow>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace zentorix {
 namespace {
@@ -102,13 +104,94 @@ QSizeF LaidOutSize(const QString& text, const QFont& font, int width)
     return size;
 }
 
+// What a quoted run leaves open at its end, closed: an embedding or override
+// (U+202A, U+202B, U+202D, U+202E) by U+202C, an isolate (U+2066 to U+2068)
+// by U+2069, innermost first.
+QString ClosersFor(QStringView quote)
+{
+    std::vector<bool> open;  // isolate (true) or embedding (false), innermost last
+    for (const QChar c : quote) {
+        switch (c.unicode()) {
+        case 0x202A:
+        case 0x202B:
+        case 0x202D:
+        case 0x202E:
+            open.push_back(false);
+            break;
+        case 0x202C:
+            if (!open.empty() && !open.back())
+                open.pop_back();
+            break;
+        case 0x2066:
+        case 0x2067:
+        case 0x2068:
+            open.push_back(true);
+            break;
+        case 0x2069:  // the innermost isolate, with what opened inside it
+            if (std::find(open.begin(), open.end(), true) != open.end()) {
+                while (!open.back())
+                    open.pop_back();
+                open.pop_back();
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QString closers;
+    for (auto entry = open.rbegin(); entry != open.rend(); ++entry)
+        closers += QChar(*entry ? 0x2069 : 0x202C);
+    return closers;
+}
+
+// The text area of the box. A list line quoted in the message ('…') may hold
+// bidirectional controls; what they open is closed at the closing quote, so
+// they reorder nothing of the program's own words. The closers go into the
+// line's layout alone (its pre-edit area, which the text control clears when
+// it loses the focus or is clicked, and which is set again then): the text
+// shown, copied and read stays the message.
+class MessageText : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    void IsolateQuotes()
+    {
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            const QString text = block.text();
+            const qsizetype open = text.indexOf(QLatin1Char('\''));
+            const qsizetype close = text.lastIndexOf(QLatin1Char('\''));
+            if (open < 0 || close <= open)
+                continue;
+            const QString closers = ClosersFor(QStringView(text).sliced(open + 1, close - open - 1));
+            QTextLayout* layout = block.layout();
+            if (closers.isEmpty()
+                || (layout->preeditAreaPosition() == close && layout->preeditAreaText() == closers))
+                continue;
+            layout->setPreeditArea(static_cast<int>(close), closers);
+            document()->markContentsDirty(block.position(), block.length());
+        }
+    }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        QPlainTextEdit::focusOutEvent(event);
+        IsolateQuotes();
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        QPlainTextEdit::mousePressEvent(event);
+        IsolateQuotes();
+    }
+};
+
 // The message, exactly as written, in a read-only text area that looks like
 // the box's label: a run without blanks wraps anywhere (nothing is inserted),
 // a text taller than a third of the screen scrolls (nothing is left out), and
 // a selection copies the text itself.
 QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
 {
-    auto* area = new QPlainTextEdit(box);
+    auto* area = new MessageText(box);
     area->setObjectName(QStringLiteral("MessageText"));
     area->setReadOnly(true);
     area->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -129,6 +212,7 @@ QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
     palette.setBrush(QPalette::Base, palette.window());
     area->setPalette(palette);
     area->setPlainText(lines);
+    area->IsolateQuotes();
 
     // As wide as the longest line, within limits; as tall as the wrapped text,
     // up to a third of the screen. Very long texts take the largest size

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -121,61 +122,92 @@ TEST(Dispatch, PressedButtonIsReleasedBeforeTheBox)
     EXPECT_FALSE(button.isDown());
 }
 
-// The real box, closed from a timer: caption, icon, one OK button, the
-// platform's id for OK, and the message exactly as written (a CR LF is one
-// line end), whatever its length: nothing inserted, nothing left out, a long
-// text scrolled. Ctrl+C copies the caption and the whole text.
+// What the real box showed of a message, and what Ctrl+C copied from it.
+struct Seen {
+    int answer = 0;
+    QString shown, caption, copied;
+    QImage picture;  // the text area
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    bool modal = false, scrolls = false, fitsScreen = false, leftToRight = false;
+};
+
+// Shows the real box, closed from a timer.
+Seen ShowAndClose(const std::string& text)
+{
+    Seen seen;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* area = box->findChild<QPlainTextEdit*>("MessageText");
+        ASSERT_NE(area, nullptr);
+        seen.shown = area->toPlainText();
+        // Clicked into, then left, as a user who selects a word might.
+        QTest::mouseClick(area->viewport(), Qt::LeftButton);
+        box->button(QMessageBox::Ok)->setFocus();
+        seen.picture = area->grab().toImage();
+        seen.leftToRight = area->document()->firstBlock().textDirection() == Qt::LeftToRight;
+        seen.scrolls = area->verticalScrollBar()->maximum() > 0;
+        seen.fitsScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+        seen.caption = box->windowTitle();
+        seen.icon = box->icon();
+        seen.buttons = static_cast<int>(box->buttons().size());
+        seen.modal = box->windowModality() == Qt::ApplicationModal;
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
+        seen.copied = QGuiApplication::clipboard()->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    seen.answer = ShowMessageBox(text, kTitle, mb::kOk | mb::kIconStop);
+    return seen;
+}
+
+// The real box: caption, icon, one OK button, the platform's id for OK, and
+// the message exactly as written (a CR LF is one line end), whatever its
+// length: nothing inserted, nothing left out, a long text scrolled. Ctrl+C
+// copies the caption and the whole text. Bidirectional controls in a quoted
+// list line reorder nothing outside the quote: the box looks as it does for
+// the line without them.
 TEST(ShowMessageBox, RealBoxShowsTheMessageAsWritten)
 {
+    const std::string kTwo = "'2' is not a valid floating point value.";
     const struct {
         const char* name;
         std::string text;
         std::string shown;
         bool scrolls;
+        std::string looksLike;  // another message the box looks exactly like
     } cases[] = {
-        {"short", "Floating point overflow.", "Floating point overflow.", false},
+        {"short", "Floating point overflow.", "Floating point overflow.", false, ""},
         {"two lines", "不能打开帮助文件/a.chm\r\nCan not Open Help File/a.chm",
-            "不能打开帮助文件/a.chm\nCan not Open Help File/a.chm", false},
+            "不能打开帮助文件/a.chm\nCan not Open Help File/a.chm", false, ""},
         {"a right-to-left mark in a list line", "'\u200F2' is not a valid floating point value.",
-            "'\u200F2' is not a valid floating point value.", false},
+            "'\u200F2' is not a valid floating point value.", false, ""},
+        {"a right-to-left override in a list line", "'\u202E2' is not a valid floating point value.",
+            "'\u202E2' is not a valid floating point value.", false, kTwo},
+        {"a right-to-left embedding in a list line", "'\u202B2' is not a valid floating point value.",
+            "'\u202B2' is not a valid floating point value.", false, kTwo},
+        {"a right-to-left isolate in a list line", "'\u20672' is not a valid floating point value.",
+            "'\u20672' is not a valid floating point value.", false, kTwo},
         {"a pasted megabyte", "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.",
-            "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.", true},
+            "'" + std::string(1 << 20, '1') + "' is not a valid floating point value.", true, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QString shown, caption, copied;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        int buttons = 0;
-        bool modal = false, scrolls = false, fitsScreen = false, leftToRight = false;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            auto* area = box->findChild<QPlainTextEdit*>("MessageText");
-            ASSERT_NE(area, nullptr);
-            shown = area->toPlainText();
-            leftToRight = area->document()->firstBlock().textDirection() == Qt::LeftToRight;
-            scrolls = area->verticalScrollBar()->maximum() > 0;
-            fitsScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
-            caption = box->windowTitle();
-            icon = box->icon();
-            buttons = static_cast<int>(box->buttons().size());
-            modal = box->windowModality() == Qt::ApplicationModal;
-            QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
-            copied = QGuiApplication::clipboard()->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        const int answer = ShowMessageBox(c.text, kTitle, mb::kOk | mb::kIconStop);
-        EXPECT_EQ(answer, mb::kIdOk);
-        EXPECT_TRUE(shown == QString::fromStdString(c.shown)) << shown.left(200).toStdString();
-        EXPECT_EQ(scrolls, c.scrolls);
-        EXPECT_TRUE(leftToRight);
-        EXPECT_TRUE(fitsScreen);
-        EXPECT_EQ(caption, QString::fromUtf8(kTitle.c_str()));
-        EXPECT_EQ(icon, QMessageBox::Critical);
-        EXPECT_EQ(buttons, 1);
-        EXPECT_TRUE(modal);
-        EXPECT_TRUE(copied.contains(QString::fromStdString(c.text)));
-        EXPECT_TRUE(copied.contains(QString::fromUtf8(kTitle.c_str())));
+        const Seen seen = ShowAndClose(c.text);
+        EXPECT_EQ(seen.answer, mb::kIdOk);
+        EXPECT_TRUE(seen.shown == QString::fromStdString(c.shown)) << seen.shown.left(200).toStdString();
+        EXPECT_EQ(seen.scrolls, c.scrolls);
+        EXPECT_TRUE(seen.leftToRight);
+        EXPECT_TRUE(seen.fitsScreen);
+        EXPECT_EQ(seen.caption, QString::fromUtf8(kTitle.c_str()));
+        EXPECT_EQ(seen.icon, QMessageBox::Critical);
+        EXPECT_EQ(seen.buttons, 1);
+        EXPECT_TRUE(seen.modal);
+        EXPECT_TRUE(seen.copied.contains(QString::fromStdString(c.text)));
+        EXPECT_TRUE(seen.copied.contains(QString::fromUtf8(kTitle.c_str())));
+        if (!c.looksLike.empty()) {
+            EXPECT_TRUE(seen.picture == ShowAndClose(c.looksLike).picture) << "the program's words moved";
+        }
     }
 }
 
