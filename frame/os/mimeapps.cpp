@@ -118,16 +118,18 @@ public:
             close(fd);
             throw OutOfBounds();
         }
-        std::string text(kLargestFile + 1, '\0');
+        // Room for what fstat says and a little more; a file that goes on
+        // past it (one of /proc says 0) gets more, up to one byte over the limit.
+        std::string text(static_cast<std::size_t>(status.st_size) + 4096, '\0');
         std::size_t length = 0;
         ssize_t count = 0;
-        while (length < text.size() && (count = read(fd, text.data() + length, text.size() - length)) != 0) {
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count < 0)
-                break;
-            length += static_cast<std::size_t>(count);
-        }
+        do {
+            if (length == text.size())
+                text.resize(std::min(2 * text.size(), kLargestFile + 1));
+            count = read(fd, text.data() + length, text.size() - length);
+            if (count > 0)
+                length += static_cast<std::size_t>(count);
+        } while ((count > 0 || (count < 0 && errno == EINTR)) && length <= kLargestFile);
         close(fd);
         bytes_ += length;
         // A file that says nothing of its size (/proc) and goes on, or that
