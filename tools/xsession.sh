@@ -26,10 +26,24 @@ start_window_manager() {
         own_runtime_dir=$XDG_RUNTIME_DIR
         export XDG_RUNTIME_DIR
     fi
-    openbox >/dev/null 2>&1 &
-    openbox_pid=$!
-    for _ in $(seq 600); do wmctrl -m >/dev/null 2>&1 && return 0; sleep 0.05; done
-    echo "FAIL: openbox did not start on $DISPLAY" >&2
+    local log
+    log=$(mktemp)
+    # An openbox that ends at once (seen, rarely, on a loaded machine) is
+    # started again; what it said is shown when it never comes up.
+    for _ in 1 2 3; do
+        openbox >"$log" 2>&1 &
+        openbox_pid=$!
+        for _ in $(seq 600); do
+            wmctrl -m >/dev/null 2>&1 && { rm -f "$log"; return 0; }
+            kill -0 "$openbox_pid" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill "$openbox_pid" 2>/dev/null
+        wait "$openbox_pid" 2>/dev/null
+    done
+    echo "FAIL: openbox did not start on $DISPLAY: $(cat "$log")" >&2
+    rm -f "$log"
+    stop_session
     exit 1
 }
 
