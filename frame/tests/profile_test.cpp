@@ -681,17 +681,21 @@ std::map<std::string, std::string> Attributes(const std::string& path)
     return attributes;
 }
 
-// Gives a file an ACL (the kernel's own encoding: a version, then tag,
-// permissions and id of each entry, in order) and an attribute of its user.
+// Gives a file an ACL (the kernel's own encoding, little-endian on every
+// machine: a version, then tag, permissions and id of each entry, in order)
+// and an attribute of its user.
 void SetAccessList(const std::string& path, std::initializer_list<std::array<std::uint32_t, 3>> entries)
 {
-    std::string list(4, '\0');
-    list[0] = 2;
+    std::string list;
+    const auto put = [&list](std::uint32_t value, int bytes) {
+        for (int byte = 0; byte < bytes; ++byte)
+            list += static_cast<char>((value >> (8 * byte)) & 0xFF);
+    };
+    put(2, 4);
     for (const auto& [tag, permissions, id] : entries) {
-        const std::uint16_t head[2]
-            = {static_cast<std::uint16_t>(tag), static_cast<std::uint16_t>(permissions)};
-        list.append(reinterpret_cast<const char*>(head), sizeof head);
-        list.append(reinterpret_cast<const char*>(&id), sizeof id);
+        put(tag, 2);
+        put(permissions, 2);
+        put(id, 4);
     }
     if (setxattr(path.c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0
         || setxattr(path.c_str(), "user.origin", "kept", 4, 0) != 0)
