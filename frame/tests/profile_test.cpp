@@ -672,8 +672,8 @@ std::map<std::string, std::string> Attributes(const std::string& path)
     std::map<std::string, std::string> attributes;
     std::string names(4096, '\0');
     const ssize_t listed = listxattr(path.c_str(), names.data(), names.size());
-    for (const char* name = names.data(); listed > 0 && name < names.data() + listed;
-         name += std::strlen(name) + 1) {
+    const char* end = names.data() + std::max<ssize_t>(listed, 0);
+    for (const char* name = names.data(); name < end; name += std::strlen(name) + 1) {
         std::string value(4096, '\0');
         const ssize_t length = getxattr(path.c_str(), name, value.data(), value.size());
         attributes[name] = value.substr(0, length > 0 ? static_cast<std::size_t>(length) : 0);
