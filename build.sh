@@ -22,7 +22,7 @@ test_packages=(
     locales git
     x11-utils xdotool xclip zbar-tools libxcb-damage0-dev
     dpkg-dev desktop-file-utils appstream lintian diffoscope-minimal
-    dbus at-spi2-core python3-pyatspi orca weston qt6-wayland
+    dbus at-spi2-core python3-pyatspi orca weston qt6-wayland qt6ct
     clang libclang-rt-dev clang-format
     g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
     g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu

@@ -3,8 +3,8 @@
 #include "calc/numtext.h"
 #include "frame/errors.h"
 #include "ui/imageplugins.h"
+#include "ui/programfont.h"
 
-#include <QFont>
 #include <QScreen>
 #include <QWidget>
 
@@ -28,13 +28,8 @@ TApplication::TApplication(const char* programName) : QApplication(ProgramNameOn
     // The style and the font before the first widget, which is then polished
     // once, with them.
     setStyle(NewStyleWithDeferredIcons());
-    // One CJK family first for every text, so that no widget falls back to a
-    // second CJK font (a cost in start-up time and memory).
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-        QStringLiteral("AR PL UMing CN"), QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(15);
-    setFont(font);
+    // The boxes take the application's font; the windows set their own.
+    setFont(ProgramFont(15));
 
     // Zero size, its corner at the centre of the primary screen, never shown.
     applicationWindow_ = std::make_unique<QWidget>();

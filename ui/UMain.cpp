@@ -15,6 +15,7 @@
 #include "frame/textcodec.h"
 #include "listbox.h"
 #include "pictures.h"
+#include "programfont.h"
 #include "ui_UMain.h"
 #include "website.h"
 
@@ -102,6 +103,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(ProgramIcon());
+    SetProgramFont(this, 15);
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     AskForFrame(this);  // answered while the rest of the program starts
 

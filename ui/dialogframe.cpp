@@ -1,6 +1,7 @@
 #include "dialogframe.h"
 
 #include "frame/placement.h"
+#include "programfont.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -14,9 +15,7 @@ void SetDialogFrame(QDialog* dialog, int fontPixelHeight)
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog->setFixedSize(dialog->size());
-    QFont font = QApplication::font();
-    font.setPixelSize(fontPixelHeight);
-    dialog->setFont(font);
+    SetProgramFont(dialog, fontPixelHeight);
 }
 
 int ExecDialog(QDialog* dialog)

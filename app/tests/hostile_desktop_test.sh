@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a desktop may do to the program, each time on an X server of the
 # test's own: a window manager that is slow to tell the frame or lies about
-# it, a screen smaller than the window, and clipboard owners that answer one
+# it, a screen smaller than the window, a theme's large font, and clipboard owners that answer one
 # request and go away, or never answer. The window is placed on the screen,
 # the program keeps working, and the language chosen is saved at exit.
 # usage: hostile_desktop_test.sh PROGRAM LYING-WM CLIPBOARD-OWNER
@@ -89,7 +89,44 @@ extents-5000-0-3000-0 5000 0 3000 0 0 1 alone
 twice-the-screen 4 4 24 4 0 2 corner
 EOF
 
-# 2. Pastes into the list from owners that misbehave. Each paste ends the
+# 2. A platform theme with a large font (qt6ct's, set to 18 points): the
+#    window is drawn as without it, both pages and a menu, to the pixel.
+mkdir -p "$work/theme-config/qt6ct"
+printf '%s\n' '[Fonts]' 'general="DejaVu Sans,18,-1,5,50,0,0,0,0,0"' \
+    'fixed="DejaVu Sans Mono,18,-1,5,50,0,0,0,0,0"' >"$work/theme-config/qt6ct/qt6ct.conf"
+# A picture of WINDOW once two in a row are the same: painting has ended.
+settled_shot() {  # settled_shot WINDOW FILE
+    import -window "$1" "$2.ppm"
+    for _ in $(seq 100); do
+        import -window "$1" "$2-next.ppm"
+        cmp -s "$2.ppm" "$2-next.ppm" && break
+        mv "$2-next.ppm" "$2.ppm"
+    done
+}
+start_display 4 4 24 4 0
+for theme in none qt6ct; do
+    if [ "$theme" = qt6ct ]; then
+        start_program "$work/theme-$theme" QT_QPA_PLATFORMTHEME=qt6ct XDG_CONFIG_HOME="$work/theme-config"
+    else
+        start_program "$work/theme-$theme" QT_QPA_PLATFORMTHEME=
+    fi
+    xdotool windowfocus --sync "$window"
+    settled_shot "$window" "$work/$theme-list"
+    xdotool key ctrl+Page_Up
+    settled_shot "$window" "$work/$theme-ohm"
+    press_and_wait "$pid" alt+f "$(showing "$pid")"
+    settled_shot root "$work/$theme-menu"
+    kill -TERM "$pid" 2>/dev/null
+    wait_for_exit "$pid" || true
+done
+for shot in list ohm menu; do
+    differ=$(compare -metric AE "$work/none-$shot.ppm" "$work/qt6ct-$shot.ppm" null: 2>&1)
+    [ "$differ" = 0 ] && r=ok || r=no
+    check "qt6ct at 18 points: $shot drawn as without it" "$r" "$differ pixels differ"
+done
+stop_display
+
+# 3. Pastes into the list from owners that misbehave. Each paste ends the
 #    program in none of them, and the list asks no more often than a
 #    quantity box does (an owner that never answers costs Qt's timeout per
 #    request).
