@@ -54,7 +54,7 @@ class Orca:
                        "profiles": {"default": {"profile": ["Default", "default"]}},
                        "pronunciations": {}, "keybindings": {}}, settings)
         env = dict(os.environ, SPOKEN_LOG=self.log, PYTHONPATH=here)
-        self.process = subprocess.Popen(["orca", "--replace", "-u", prefs], env=env,
+        self.process = subprocess.Popen(["orca", "-u", prefs], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.heard = 0  # utterances already matched
         self.hear("Screen reader on")
