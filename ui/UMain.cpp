@@ -16,6 +16,7 @@
 #include "listbox.h"
 #include "pictures.h"
 #include "programfont.h"
+#include "spokenboxes.h"
 #include "ui_UMain.h"
 #include "website.h"
 
@@ -92,6 +93,7 @@ const struct {
 // The layout's controls, built into `window`.
 static std::unique_ptr<Ui::TFrmMain> BuildControls(QMainWindow* window)
 {
+    InstallWholeTextBoxes();
     auto controls = std::make_unique<Ui::TFrmMain>();
     controls->setupUi(window);
     return controls;
@@ -187,6 +189,7 @@ void TFrmMain::BtnComputeRClick()
     ReadQuantities();
     R = CheckedDivide(V, I);
     DisplayQuantities();
+    AnnounceResults(this, {ui->EditR});
 }
 
 void TFrmMain::BtnComputeVClick()
@@ -194,6 +197,7 @@ void TFrmMain::BtnComputeVClick()
     ReadQuantities();
     V = CheckedMultiply(R, I);
     DisplayQuantities();
+    AnnounceResults(this, {ui->EditV});
 }
 
 void TFrmMain::BtnComputeIClick()
@@ -201,6 +205,7 @@ void TFrmMain::BtnComputeIClick()
     ReadQuantities();
     I = CheckedDivide(V, R);
     DisplayQuantities();
+    AnnounceResults(this, {ui->EditI});
 }
 
 void TFrmMain::BtnComputePClick()
@@ -208,6 +213,7 @@ void TFrmMain::BtnComputePClick()
     ReadQuantities();
     P = CheckedMultiply(V, I);
     DisplayQuantities();
+    AnnounceResults(this, {ui->EditP});
 }
 
 // The series result first: it stays shown when the parallel one fails. During
@@ -218,16 +224,19 @@ void TFrmMain::BtnComputeRsClick()
         computeAfterPaste_ = true;
         return;
     }
-    ComputeList(SeriesResistance, ui->EditRs);
-    ComputeList(ParallelResistance, ui->EditRp);
+    if (ComputeList(SeriesResistance, ui->EditRs) && ComputeList(ParallelResistance, ui->EditRp))
+        AnnounceResults(this, {ui->EditRs, ui->EditRp});
 }
 
-// Reads the list afresh; an empty list leaves the result box as it is.
-void TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
+// Reads the list afresh; an empty list leaves the result box as it is and
+// gives false.
+bool TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
     const std::vector<double> values = ReadEntries(ToSystemText(ui->Memo->Text()));
-    if (!values.empty())
-        result->setText(FromSystemText(RealToText(compute(values))));
+    if (values.empty())
+        return false;
+    result->setText(FromSystemText(RealToText(compute(values))));
+    return true;
 }
 
 void TFrmMain::MnuExitClick()
@@ -301,6 +310,7 @@ void TFrmMain::BtnSampleClick()
     I = 3.0;
     P = 9.0;
     DisplayQuantities();
+    AnnounceResults(this, {ui->EditR, ui->EditV, ui->EditI, ui->EditP});
 }
 
 }  // namespace zentorix

@@ -66,8 +66,8 @@ private:
     void ReadQuantities();
     void DisplayQuantities();
 
-    // One result of the list page into its box.
-    void ComputeList(double (*compute)(std::span<const double>), QLineEdit* result);
+    // One result of the list page into its box; false for an empty list.
+    bool ComputeList(double (*compute)(std::span<const double>), QLineEdit* result);
 
     bool formShown_ = false;
     bool computeAfterPaste_ = false;  // Compute pressed during a long paste

@@ -134,8 +134,30 @@ def scenario(program, orca, folder):
     press("Return")
     orca.hear(button("计算结果 Compute Values"))
 
+    # A list that can be read: the results are heard as they are computed,
+    # and each result box is read whole, by Shift+Tab and after a page switch.
+    press("shift+Tab", "shift+Tab", "shift+Tab")
+    orca.hear("各电阻值Resistors values(omh)： text")
+    press("ctrl+a")
+    for line in ("1.5", "2.4"):
+        type_text(line)
+        press("Return")
+    type_text("3")
+    press("Tab", "Tab", "Tab")
+    orca.hear(button("计算结果 Compute Values"))
+    press("Return")
+    orca.hear("串联值Series Values(omh) 6.9, 并联值Parallels Values(omh) 0.705882352941177")
+    press("shift+Tab")
+    orca.hear("并联值Parallels Values(omh) text", "0.705882352941177 selected")
+    press("shift+Tab")
+    orca.hear("串联值Series Values(omh) text", "6.9 selected")
+    press("ctrl+Page_Up")
+    orca.hear("电阻R(omh) text")
+    press("ctrl+Page_Down")
+    orca.hear("串联值Series Values(omh) text", "6.9")
+
     # The Ohm's-law page: a division by zero.
-    press("Tab")
+    press("Tab", "Tab", "Tab")
     orca.hear(TABS)
     press("ctrl+Page_Up")
     orca.hear("电阻阻值功率电压电流计算Res PVIR")
