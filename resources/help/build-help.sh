@@ -12,6 +12,10 @@ command -v chmcmd >/dev/null || { echo "chmcmd is missing: apt-get install fp-ut
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp ./*.html style.css "$work"/
+# The viewers' HTML (xCHM's among them) breaks lines at blanks alone, and a
+# Chinese sentence has none: a blank after each full-width stop and before
+# each full-width opening bracket lets a long line wrap in a small window.
+perl -CSD -Mutf8 -pi -e 's/([，。；：、！？）])(?=[^\s<])/$1 /g; s/(?<=[^\s>])（/ （/g' "$work"/*.html
 for file in zentorix.hhp toc.hhc; do
     iconv -f UTF-8 -t GBK "$file" >"$work/$file"
 done
