@@ -4,6 +4,9 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOption>
+
+#include <cmath>
 
 namespace zentorix {
 namespace {
@@ -48,6 +51,25 @@ public:
         if (which == SP_ToolBarHorizontalExtensionButton || which == SP_ToolBarVerticalExtensionButton)
             return QIcon(new DeferredIconEngine(baseStyle(), which));
         return QProxyStyle::standardIcon(which, option, widget);
+    }
+
+    // At a fractional scale a frame may start half a device pixel into a
+    // row, and its top line is drawn in the row above, outside the widget:
+    // it is drawn once more, moved down into the widget's first row.
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+        const QWidget* widget) const override
+    {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        if (element != PE_Frame)
+            return;
+        const qreal top = painter->deviceTransform().map(QPointF(0, option->rect.top())).y();
+        const qreal below = std::ceil(top) - top;
+        if (below > 0.01) {
+            painter->save();
+            painter->translate(0, below / painter->deviceTransform().m22());
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            painter->restore();
+        }
     }
 };
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What a desktop may do to the program, each time on an X server of the
 # test's own: a window manager that is slow to tell the frame or lies about
-# it, a screen smaller than the window, a theme's large font, and clipboard owners that answer one
-# request and go away, or never answer. The window is placed on the screen,
+# it, a screen smaller than the window, a theme's large font, a fractional
+# scale, and clipboard owners that answer one request and go away, or never
+# answer. The window is placed on the screen,
 # the program keeps working, and the language chosen is saved at exit.
 # usage: hostile_desktop_test.sh PROGRAM LYING-WM CLIPBOARD-OWNER
 set -uo pipefail
@@ -96,9 +97,9 @@ printf '%s\n' '[Fonts]' 'general="DejaVu Sans,18,-1,5,50,0,0,0,0,0"' \
     'fixed="DejaVu Sans Mono,18,-1,5,50,0,0,0,0,0"' >"$work/theme-config/qt6ct/qt6ct.conf"
 # A picture of WINDOW once two in a row are the same: painting has ended.
 settled_shot() {  # settled_shot WINDOW FILE
-    import -window "$1" "$2.ppm"
+    import -window "$1" -depth 8 "$2.ppm"
     for _ in $(seq 100); do
-        import -window "$1" "$2-next.ppm"
+        import -window "$1" -depth 8 "$2-next.ppm"
         cmp -s "$2.ppm" "$2-next.ppm" && break
         mv "$2-next.ppm" "$2.ppm"
     done
@@ -124,6 +125,37 @@ for shot in list ohm menu; do
     [ "$differ" = 0 ] && r=ok || r=no
     check "qt6ct at 18 points: $shot drawn as without it" "$r" "$differ pixels differ"
 done
+
+# At scale 1.5 the list box starts half a device pixel into a row: its frame
+# is still drawn on all four sides. Its left edge is the first vertical line
+# as long as the box is high (369 pixels, 553 at 1.5); its top and bottom
+# rows must be lines too.
+start_program "$work/scale-1.5" QT_SCALE_FACTOR=1.5
+xdotool windowfocus --sync "$window"
+settled_shot "$window" "$work/scale-1.5"
+kill -TERM "$pid" 2>/dev/null
+wait_for_exit "$pid" || true
+frame=$(python3 - "$work/scale-1.5.ppm" <<'PY'
+import sys
+_, width, height, _, pixels = open(sys.argv[1], "rb").read().split(maxsplit=4)
+width, height = int(width), int(height)
+dark = lambda x, y: pixels[3 * (y * width + x)] < 200
+for x in range(width // 4):
+    run = 0
+    for y in range(height + 1):
+        if y < height and dark(x, y):
+            run += 1
+            continue
+        if 550 <= run <= 556:
+            line = lambda row: sum(dark(x + i, row) for i in range(300))
+            print(f"top {line(y - run)} bottom {line(y - 1)}")
+            sys.exit()
+        run = 0
+print("no frame")
+PY
+)
+[ "$frame" = "top 300 bottom 300" ] && r=ok || r=no
+check "scale 1.5: the list box's frame drawn whole" "$r" "of 300 pixels along its edges, dark: $frame"
 stop_display
 
 # 3. Pastes into the list from owners that misbehave. Each paste ends the
