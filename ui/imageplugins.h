@@ -16,7 +16,8 @@ namespace zentorix {
 QPixmap ReadPng(const QString& path);
 
 // The desktop's style, but the menu bar's overflow icons are read when first
-// drawn (in a window of fixed size, never) instead of when the bar is built.
+// drawn (in a window of fixed size, never) instead of when the bar is built,
+// and a frame keeps its top and bottom lines at fractional scales.
 QStyle* NewStyleWithDeferredIcons();
 
 }  // namespace zentorix
