@@ -147,8 +147,9 @@ public:
 
 QAccessibleInterface* TextBoxFactory(const QString& className, QObject* object)
 {
+    // A password box stays Qt's, which hides its text.
     if (className == QLatin1String("QLineEdit"))
-        if (auto* box = qobject_cast<QLineEdit*>(object))
+        if (auto* box = qobject_cast<QLineEdit*>(object); box && box->echoMode() == QLineEdit::Normal)
             return new TextBoxAccessible(box);
 #if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
     if (className == QLatin1String("zentorix::ResultNotice"))
@@ -167,20 +168,22 @@ QString LabelOf(const QLineEdit* box)
     return {};
 }
 
-}  // namespace
-
-void InstallWholeTextBoxes()
-{
-    static const bool installed = (QAccessible::installFactory(TextBoxFactory), true);
-    (void)installed;
-}
-
+// "label value, label value": each box with the text of the label that
+// names it, as a screen reader reads the box.
 QString LabelledValues(const QList<QLineEdit*>& boxes)
 {
     QStringList parts;
     for (const QLineEdit* box : boxes)
         parts << LabelOf(box) + QLatin1Char(' ') + box->text();
     return parts.join(QLatin1String(", "));
+}
+
+}  // namespace
+
+void InstallWholeTextBoxes()
+{
+    static const bool installed = (QAccessible::installFactory(TextBoxFactory), true);
+    (void)installed;
 }
 
 void AnnounceResults(QWidget* window, const QList<QLineEdit*>& boxes)

@@ -16,12 +16,9 @@ namespace zentorix {
 // is made accessible.
 void InstallWholeTextBoxes();
 
-// "label value, label value": each box with the text of the label that
-// names it, as a screen reader reads the box.
-QString LabelledValues(const QList<QLineEdit*>& boxes);
-
-// Asks the screen reader, politely, to say the results in `boxes` without
-// moving the focus or changing what the window shows.
+// Asks the screen reader, politely, to say the results in `boxes` ("label
+// value, label value") without moving the focus or changing what the window
+// shows.
 void AnnounceResults(QWidget* window, const QList<QLineEdit*>& boxes);
 
 }  // namespace zentorix
