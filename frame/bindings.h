@@ -1,5 +1,7 @@
 // The binding of controls' events to a window's handlers, kept as data: one
-// table per window, applied when the window is constructed.
+// table per window, applied when the window is constructed. A row names the
+// control as a member of the window's generated controls and the handler as
+// a member function, so a misspelt name does not compile.
 #pragma once
 
 #include "frame/errors.h"
@@ -7,33 +9,44 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 
 #include <cstddef>
-#include <string>
+#include <variant>
 
 namespace zentorix {
 
-template <typename Window> struct Binding {
-    const char* control;  // object name
+template <typename Controls, typename Window> struct Binding {
+    std::variant<QPushButton * Controls::*, QAction * Controls::*, QMenu * Controls::*> control;
     void (Window::*handler)();
 };
 
-// Connects the click of each named control (a button's click, a menu item's
-// trigger, a menu title's opening) to its handler, through the dispatch wrapper.
-template <typename Window, std::size_t N>
-void ApplyBindings(Window* window, const Binding<Window> (&table)[N])
+namespace binding_detail {
+
+// A button's click, a menu item's trigger, a menu title's opening.
+template <typename Run> void ConnectEvent(QAbstractButton* button, QObject* context, Run run)
 {
-    for (const Binding<Window>& binding : table) {
+    QObject::connect(button, &QAbstractButton::clicked, context, run);
+}
+template <typename Run> void ConnectEvent(QAction* action, QObject* context, Run run)
+{
+    QObject::connect(action, &QAction::triggered, context, run);
+}
+template <typename Run> void ConnectEvent(QMenu* menu, QObject* context, Run run)
+{
+    QObject::connect(menu, &QMenu::aboutToShow, context, run);
+}
+
+}  // namespace binding_detail
+
+// Connects each control's event to its handler, through the dispatch wrapper.
+template <typename Controls, typename Window, std::size_t N>
+void ApplyBindings(Window* window, const Controls& controls, const Binding<Controls, Window> (&table)[N])
+{
+    for (const auto& binding : table) {
         const auto run = [window, handler = binding.handler] { Dispatch([&] { (window->*handler)(); }); };
-        QObject* control = window->template findChild<QObject*>(QString::fromLatin1(binding.control));
-        if (auto* button = qobject_cast<QAbstractButton*>(control))
-            QObject::connect(button, &QAbstractButton::clicked, window, run);
-        else if (auto* action = qobject_cast<QAction*>(control))
-            QObject::connect(action, &QAction::triggered, window, run);
-        else if (auto* menu = qobject_cast<QMenu*>(control))
-            QObject::connect(menu, &QMenu::aboutToShow, window, run);
-        else
-            throw Exception(std::string("No control named ") + binding.control + " to bind");
+        std::visit([&](auto member) { binding_detail::ConnectEvent(controls.*member, window, run); },
+            binding.control);
     }
 }
 

@@ -1,12 +1,21 @@
 #include "UAboutBox.h"
 
 #include "dialogframe.h"
+#include "frame/bindings.h"
 #include "pictures.h"
 #include "ui_UAboutBox.h"
 
 namespace zentorix {
 
 TAboutBox* AboutBox = nullptr;
+
+namespace {
+
+const Binding<Ui::TAboutBox, TAboutBox> kBindings[] = {
+    {&Ui::TAboutBox::OKButton, &TAboutBox::OKButtonClick},
+};
+
+}  // namespace
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>())
 {
@@ -16,10 +25,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     const QStringList texts = {ui->ProductName->text(), ui->Version->text(), ui->Comments->text(),
         ui->CommentsEnglish->text(), ui->Copyright->text(), ui->CopyrightEnglish->text()};
     DescribeDialog(this, texts.join(QLatin1Char('\n')), ui->ProgramIcon);
-    // The OK button's modal result is OK: it accepts, and so does Enter.
-    connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    ApplyBindings(this, *ui, kBindings);
 }
 
 TAboutBox::~TAboutBox() = default;
+
+// The OK button's modal result is OK: it accepts, and so does Enter.
+void TAboutBox::OKButtonClick()
+{
+    accept();
+}
 
 }  // namespace zentorix

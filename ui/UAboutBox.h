@@ -17,6 +17,8 @@ public:
     explicit TAboutBox(QWidget* parent = nullptr);
     ~TAboutBox() override;
 
+    void OKButtonClick();
+
 private:
     std::unique_ptr<Ui::TAboutBox> ui;
 };

@@ -35,21 +35,21 @@ TFrmMain* FrmMain = nullptr;
 
 namespace {
 
-const Binding<TFrmMain> kBindings[] = {
-    {"BtnComputeR", &TFrmMain::BtnComputeRClick},
-    {"BtnComputeV", &TFrmMain::BtnComputeVClick},
-    {"BtnComputeI", &TFrmMain::BtnComputeIClick},
-    {"BtnComputeP", &TFrmMain::BtnComputePClick},
-    {"BtnSample", &TFrmMain::BtnSampleClick},
-    {"BtnComputeRs", &TFrmMain::BtnComputeRsClick},
-    {"MnuExit", &TFrmMain::MnuExitClick},
-    {"MnuSet", &TFrmMain::MnuSetClick},
-    {"MnuChinese", &TFrmMain::MnuChineseClick},
-    {"MnuEnglish", &TFrmMain::MnuEnglishClick},
-    {"MnuContent", &TFrmMain::MnuContentClick},
-    {"MnuWeb", &TFrmMain::MnuWebClick},
-    {"MnuPhone", &TFrmMain::MnuPhoneClick},
-    {"MnuAbout", &TFrmMain::MnuAboutClick},
+const Binding<Ui::TFrmMain, TFrmMain> kBindings[] = {
+    {&Ui::TFrmMain::BtnComputeR, &TFrmMain::BtnComputeRClick},
+    {&Ui::TFrmMain::BtnComputeV, &TFrmMain::BtnComputeVClick},
+    {&Ui::TFrmMain::BtnComputeI, &TFrmMain::BtnComputeIClick},
+    {&Ui::TFrmMain::BtnComputeP, &TFrmMain::BtnComputePClick},
+    {&Ui::TFrmMain::BtnSample, &TFrmMain::BtnSampleClick},
+    {&Ui::TFrmMain::BtnComputeRs, &TFrmMain::BtnComputeRsClick},
+    {&Ui::TFrmMain::MnuExit, &TFrmMain::MnuExitClick},
+    {&Ui::TFrmMain::MnuSet, &TFrmMain::MnuSetClick},
+    {&Ui::TFrmMain::MnuChinese, &TFrmMain::MnuChineseClick},
+    {&Ui::TFrmMain::MnuEnglish, &TFrmMain::MnuEnglishClick},
+    {&Ui::TFrmMain::MnuContent, &TFrmMain::MnuContentClick},
+    {&Ui::TFrmMain::MnuWeb, &TFrmMain::MnuWebClick},
+    {&Ui::TFrmMain::MnuPhone, &TFrmMain::MnuPhoneClick},
+    {&Ui::TFrmMain::MnuAbout, &TFrmMain::MnuAboutClick},
 };
 
 // The same help as HTML pages, in a folder beside the executable named after
@@ -117,7 +117,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(BuildControls(this
         label->setFixedWidth(panel.width);
         ui->StatusBar1->addWidget(label);
     }
-    ApplyBindings(this, kBindings);
+    ApplyBindings(this, *ui, kBindings);
     connect(ui->Memo, &TListBox::PasteFinished, this, [this] {
         if (std::exchange(computeAfterPaste_, false))
             Dispatch([this] { BtnComputeRsClick(); });

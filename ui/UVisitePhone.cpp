@@ -19,8 +19,8 @@ TFrmVisitePhone* FrmVisitePhone = nullptr;
 
 namespace {
 
-const Binding<TFrmVisitePhone> kBindings[] = {
-    {"BtnClose", &TFrmVisitePhone::BtnCloseClick},
+const Binding<Ui::TFrmVisitePhone, TFrmVisitePhone> kBindings[] = {
+    {&Ui::TFrmVisitePhone::BtnClose, &TFrmVisitePhone::BtnCloseClick},
 };
 
 constexpr int kQuietModules = 4;  // the white border a reader needs
@@ -64,7 +64,7 @@ TFrmVisitePhone::TFrmVisitePhone(QWidget* parent)
     DescribeDialog(this,
         ui->Img2DimsCode->accessibleName() + QLatin1Char('\n') + QString::fromLatin1(kWebAddress),
         ui->Img2DimsCode);
-    ApplyBindings(this, kBindings);
+    ApplyBindings(this, *ui, kBindings);
 }
 
 TFrmVisitePhone::~TFrmVisitePhone() = default;
