@@ -1,5 +1,4 @@
 #include "app/application.h"
-#include "app/startup.h"
 #include "calc/numtext.h"
 #include "tests/recorder.h"
 #include "ui/UMain.h"
@@ -43,13 +42,6 @@ TEST(Application, LocaleChangeRereadsTheDecimalMark)
     setenv("LC_ALL", "C.UTF-8", 1);
     QCoreApplication::sendEvent(QCoreApplication::instance(), &localeChange);
     EXPECT_EQ(DecimalMark, '.');
-}
-
-TEST(Application, TitleIsCarriedByTheHiddenWindow)
-{
-    auto* application = static_cast<TApplication*>(QCoreApplication::instance());
-    EXPECT_EQ(application->Title(), QString::fromUtf8(kApplicationTitle));
-    EXPECT_FALSE(application->ApplicationWindow()->isVisible());
 }
 
 // What start-up does with pictures (the window icon read, the menu bar

@@ -90,18 +90,10 @@ TEST(Dispatch, FailuresReachTheBoxUnderTheTitle)
     }
 }
 
-TEST(Dispatch, AbortStopsTheHandler)
+TEST(Dispatch, AbortShowsNothing)
 {
     test::MessageBoxRecorder recorder;
-    bool before = false;
-    bool after = false;
-    Dispatch([&] {
-        before = true;
-        throw EAbort("");
-        after = true;
-    });
-    EXPECT_TRUE(before);
-    EXPECT_FALSE(after);
+    Dispatch([] { throw EAbort("not shown"); });
     EXPECT_TRUE(recorder.boxes.empty());
 }
 
