@@ -178,7 +178,6 @@ void SaveIfDisplayLost(QtMsgType type, const QMessageLogContext& context, const 
 
 int RunProgram(const char* programName)
 {
-    SetFloatingPointEnvironment();
     RefreshDecimalMark();
 
     // The display server is Qt's choice (Wayland on a Wayland session, X11

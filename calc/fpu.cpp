@@ -5,64 +5,25 @@
 namespace zentorix {
 namespace {
 
-struct Unit {
-    std::uint16_t controlWord = kControlWord;
-    std::uint16_t statusWord = 0;
-};
-
-// One unit for the one thread that calculates.
-Unit unit;
-
-// The stored result of an operation whose conditions are `raised`: the
-// conditions go into the status word, and a fault among them is raised.
+// The stored result of an operation whose conditions are `raised`; a fault
+// among them is raised instead.
 double Store(Extended result, Conditions raised)
 {
     const double stored = StoreToDouble(result, raised);
-    unit.statusWord |= raised;
-    if ((raised & ~unit.controlWord & condition::kAll) != 0) [[unlikely]]
-        RaiseFloatingPointFault(raised & ~unit.controlWord);
+    if ((raised & kFaults) != 0) [[unlikely]]
+        std::rethrow_exception(MapHardwareFault(raised));
     return stored;
 }
 
 }  // namespace
 
-void SetFloatingPointEnvironment() noexcept
+std::exception_ptr MapHardwareFault(Conditions faults)
 {
-    unit = Unit{};
-}
-
-void LoadControlWord(std::uint16_t controlWord) noexcept
-{
-    unit.controlWord = controlWord;
-}
-
-std::uint16_t CurrentControlWord() noexcept
-{
-    return unit.controlWord;
-}
-
-std::uint16_t CurrentStatusWord() noexcept
-{
-    return unit.statusWord;
-}
-
-void RaiseFloatingPointFault(std::uint16_t status)
-{
-    using namespace condition;
-    FaultRecord record;
-    if (status & kInvalid)
-        record.code = faultcode::kFloatInvalidOperation;
-    else if (status & kDenormal)
-        record.code = faultcode::kFloatDenormalOperand;
-    else if (status & kZeroDivide)
-        record.code = faultcode::kFloatDivideByZero;
-    else if (status & kOverflow)
-        record.code = faultcode::kFloatOverflow;
-    else if (status & kUnderflow)
-        record.code = faultcode::kFloatUnderflow;
-    else
-        record.code = faultcode::kFloatInexactResult;
-    std::rethrow_exception(MapHardwareFault(record));
+    if (faults & condition::kInvalid)
+        return std::make_exception_ptr(EInvalidOp("Invalid floating point operation"));
+    if (faults & condition::kZeroDivide)
+        return std::make_exception_ptr(EZeroDivide("Floating point division by zero"));
+    return std::make_exception_ptr(EOverflow("Floating point overflow"));
 }
 
 double CheckedDivide(Extended dividend, Extended divisor)

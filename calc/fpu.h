@@ -1,42 +1,28 @@
-// The floating-point environment and the checked arithmetic of the calculator.
+// The checked arithmetic of the calculator.
 //
 // Every calculation loads its double operands into the extended format,
-// performs one operation there and rounds the result to double when it is
-// stored (extended.h does the arithmetic). The environment is the state of
-// that software unit: a control word whose unmasked conditions are faults,
-// and the status word of the conditions raised since the last reset. A
-// checked operation whose own conditions include a fault raises its failure
-// and leaves its destination unwritten.
+// performs one operation there (64 bits of precision, rounding to nearest,
+// ties to even) and rounds the result to double when it is stored
+// (extended.h does the arithmetic). Invalid operation, division by zero and
+// overflow are faults: a checked operation whose own conditions include one
+// raises its failure and leaves its destination unwritten. The other
+// conditions only give their default results (an underflow is a subnormal or
+// zero).
 #pragma once
 
 #include "extended.h"
 
-#include <cstdint>
+#include <exception>
 
 namespace zentorix {
 
-// Precision 64 bits, rounding to nearest (ties to even); invalid operation,
-// division by zero and overflow are faults, the other conditions masked.
-constexpr std::uint16_t kControlWord = 0x1332;
+// The conditions that are faults.
+constexpr Conditions kFaults = condition::kInvalid | condition::kZeroDivide | condition::kOverflow;
 
-// The status-word bits of the three conditions that are failures.
-constexpr std::uint16_t kInvalidFlag = condition::kInvalid;
-constexpr std::uint16_t kZeroDivideFlag = condition::kZeroDivide;
-constexpr std::uint16_t kOverflowFlag = condition::kOverflow;
-constexpr std::uint16_t kFaultFlags = kInvalidFlag | kZeroDivideFlag | kOverflowFlag;
-
-// Resets the unit (status cleared) and loads kControlWord. Run at start-up
-// and after every fault.
-void SetFloatingPointEnvironment() noexcept;
-
-void LoadControlWord(std::uint16_t controlWord) noexcept;
-std::uint16_t CurrentControlWord() noexcept;
-std::uint16_t CurrentStatusWord() noexcept;
-
-// Raises the failure for the first condition in `status`, in the x87's order
-// of priority (invalid operation, denormal operand, division by zero,
-// overflow, underflow, inexact result).
-[[noreturn]] void RaiseFloatingPointFault(std::uint16_t status);
+// The failure for the first fault among `faults`, in the x87's order of
+// priority: EInvalidOp, EZeroDivide, then EOverflow, each with its fixed
+// message.
+std::exception_ptr MapHardwareFault(Conditions faults);
 
 // One extended operation, its result rounded to double. Raise EInvalidOp,
 // EZeroDivide or EOverflow when the operation or the store faults.

@@ -16,7 +16,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LC_ALL", "C.UTF-8", 1);
-    zentorix::SetFloatingPointEnvironment();
     // The main window reads and writes its settings beside the executable:
     // keep them out of the build folder.
     char folder[] = "/tmp/zentorix-test-XXXXXX";

@@ -260,7 +260,6 @@ private:
 
 int main(int argc, char** argv)
 {
-    zentorix::SetFloatingPointEnvironment();
     const std::vector<InputSet> sets = {Typed(), Printed(), RandomBits()};
     for (const InputSet& set : sets) {
         const std::string name = set.name;

@@ -13,7 +13,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace zentorix;
-    SetFloatingPointEnvironment();
     DecimalMark = '.';
     const std::string_view list(reinterpret_cast<const char*>(data), size);
     try {
@@ -27,6 +26,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EConvertError&) {
     } catch (const EMathError&) {
     }
-    SetFloatingPointEnvironment();
     return 0;
 }

@@ -212,14 +212,6 @@ TEST(TextToReal, HostileInput)
     }
 }
 
-TEST(TextToReal, LeavesNoFaultFlagBehind)
-{
-    SetFloatingPointEnvironment();
-    EXPECT_THROW(TextToReal("1e4999"), EConvertError);
-    TextToReal("1e-4999");
-    EXPECT_EQ(CurrentStatusWord(), 0);
-}
-
 TEST(TrimText, Examples)
 {
     const struct {

@@ -70,7 +70,7 @@ TEST(Dispatch, FailuresReachTheBoxUnderTheTitle)
         std::function<void()> handler;
         std::vector<std::string> shown;  // the texts of the boxes, in order
     } cases[] = {
-        {"a failure object", [] { throw EZeroDivide("Floating point division by zero", FaultRecord{}); },
+        {"a failure object", [] { throw EZeroDivide("Floating point division by zero"); },
             {"Floating point division by zero."}},
         {"an abort is silent", [] { throw EAbort("Operation aborted"); }, {}},
         {"another exception", [] { throw std::runtime_error("bad thing"); }, {"bad thing."}},

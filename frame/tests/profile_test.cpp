@@ -564,8 +564,22 @@ TEST_F(SettingsRecord, HostileFiles)
     }
 }
 
+// Whether process `pid` has a file open in `folder` other than z.ini: the
+// save's temporary file (unnamed until the end, "#inode (deleted)").
+bool HasTemporaryOpen(pid_t pid, const std::string& folder)
+{
+    std::error_code error;
+    for (const auto& fd :
+        std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+        if (target.starts_with(folder + "/") && target != folder + "/z.ini")
+            return true;
+    }
+    return false;
+}
+
 // A save killed part-way leaves the old file whole and no temporary file:
-// killed before it begins, and killed once its temporary file is there.
+// killed before it begins, and killed while it writes its temporary file.
 TEST(ProfileWrite, KilledSaveLeavesNothing)
 {
     TempFolder folder;
@@ -581,9 +595,9 @@ TEST(ProfileWrite, KilledSaveLeavesNothing)
             WriteProfileValue(ini, "Setting", "bChinese", "00");
             _exit(0);
         }
-        bool seen = false;  // the temporary file, while the save was running
+        bool seen = false;  // the temporary file open in the saving process
         while (midway && !seen && waitpid(child, nullptr, WNOHANG) == 0)
-            seen = entries() > 1;
+            seen = HasTemporaryOpen(child, folder.Path());
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         EXPECT_TRUE(seen || !midway) << "the save ended before it could be killed";
