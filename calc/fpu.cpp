@@ -5,13 +5,19 @@
 namespace zentorix {
 namespace {
 
+// Out of line, so that the operations' own code stays small.
+[[noreturn, gnu::cold, gnu::noinline]] void RaiseFault(Conditions faults)
+{
+    std::rethrow_exception(MapHardwareFault(faults));
+}
+
 // The stored result of an operation whose conditions are `raised`; a fault
 // among them is raised instead.
 double Store(Extended result, Conditions raised)
 {
     const double stored = StoreToDouble(result, raised);
     if ((raised & kFaults) != 0) [[unlikely]]
-        std::rethrow_exception(MapHardwareFault(raised));
+        RaiseFault(raised);
     return stored;
 }
 
