@@ -107,7 +107,7 @@ void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
     StoreLittleWord(second, out + 8);
 }
 
-// Steps 1-2: the special values, read from the bits of the extended format:
+// The special values, read from the bits of the extended format:
 // true, with `form` filled in, for zero, an infinity, a NaN or an unnormal.
 bool IsSpecial(Extended value, DecimalForm& form)
 {
@@ -142,11 +142,11 @@ DecimalForm ToDecimalForm(Extended value, int precision)
     const std::uint64_t significand = value.Significand();
     const int biased = value.SignExponent() & 0x7FFF;
 
-    // Step 3: |value| = m × 2^e with 1 ≤ m < 2; estimate E from e × log10(2).
+    // |value| = m × 2^e with 1 ≤ m < 2; estimate E from e × log10(2).
     const int e = biased != 0 ? biased - 16383 : (63 - std::countl_zero(significand)) - 16445;
     int exponent = ((e * 19728) >> 16) + 1;
 
-    // Steps 4-5: scale to an 18-digit whole number. The estimate can be one
+    // Scale to an 18-digit whole number. The estimate can be one
     // too low (Y reaches 10^18) or, for some tiny doubles, one too high
     // (Y stays below 10^17); either is corrected once.
     Conditions ignored = 0;
@@ -166,7 +166,7 @@ DecimalForm ToDecimalForm(Extended value, int precision)
         --exponent;
     }
 
-    // Step 7: keep `precision` digits, deciding on the next one alone.
+    // Keep `precision` digits, deciding on the next one alone.
     // The program's precision divides by a constant, which compiles to a
     // multiplication.
     std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];

@@ -1,5 +1,6 @@
 // The list page's reading and both results on any text: entries or one of the
-// failures the rules name, never anything else; at most one entry a line.
+// failures the list page raises, never anything else; at most one entry a
+// line.
 #include "calc/failures.h"
 #include "calc/fpu.h"
 #include "calc/numtext.h"

@@ -16,7 +16,7 @@
 namespace {
 
 #ifdef ZENTORIX_HAVE_X87
-// The reading of the rules on the x87 itself: digits accumulated as
+// The same reading on the x87 itself: digits accumulated as
 // A × 10 + digit, then scaled by the powers of ten from the same tables.
 std::optional<long double> ReadOnX87(const std::string& text, char mark)
 {

@@ -1,5 +1,5 @@
-// The reference cases of the shared vectors, produced by an independent
-// implementation of the same rules. Every line must pass.
+// The tables of conversion cases in data/, a text and what it reads as, or a
+// value and the text it shows as. Every line must pass.
 #include "calc/failures.h"
 #include "calc/fpu.h"
 #include "calc/numtext.h"
@@ -38,17 +38,17 @@ void CheckRealToText(const std::string& file, char mark)
 
 TEST(Vectors, RealToTextWithFullStop)
 {
-    CheckRealToText("realtotext-public.tsv", '.');
+    CheckRealToText("realtotext.tsv", '.');
 }
 
 TEST(Vectors, RealToTextWithComma)
 {
-    CheckRealToText("realtotext-comma-public.tsv", ',');
+    CheckRealToText("realtotext-comma.tsv", ',');
 }
 
 TEST(Vectors, TextToRealAndTheStoreToDouble)
 {
-    const auto rows = ReadTable("texttoreal-public.tsv");
+    const auto rows = ReadTable("texttoreal.tsv");
     ASSERT_GT(rows.size(), 100u);
     int failures = 0;
     for (const auto& row : rows) {

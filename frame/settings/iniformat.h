@@ -1,6 +1,6 @@
 // The INI format, read as a stream: a file's lines split and classified for
 // one section and one key, the key's value found, or the edit that sets it
-// worked out. The rules are those of profile.h. Nothing is written here, and
+// worked out, as profile.h describes the format. Nothing is written here, and
 // memory stays bounded whatever the lines.
 #pragma once
 

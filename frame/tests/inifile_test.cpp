@@ -77,9 +77,9 @@ TEST(TextToWhole, Numbers)
     }
 }
 
-TEST(ReadNumber, ReferenceVectors)
+TEST(ReadNumber, EveryRowOfTheTable)
 {
-    const auto rows = test::ReadTable(std::string(ZENTORIX_TEST_DATA_DIR) + "/readnumber-public.tsv");
+    const auto rows = test::ReadTable(std::string(ZENTORIX_TEST_DATA_DIR) + "/readnumber.tsv");
     ASSERT_GT(rows.size(), 100u);
     int failures = 0;
     for (const auto& fields : rows) {
