@@ -2,6 +2,7 @@
 
 #include "wide.h"
 
+#include <optional>
 #include <utility>
 
 namespace zentorix {
@@ -101,6 +102,20 @@ Extended PropagateNaN(Extended left, const Operand& l, Extended right, const Ope
     return Quiet(left.IsNegative() ? right : left);
 }
 
+// The result of an operation of two operands when either is not a number:
+// the default NaN for an unsupported encoding, else the NaN propagated.
+[[gnu::always_inline]] inline std::optional<Extended> NaNResult(
+    Extended left, const Operand& l, Extended right, const Operand& r, Conditions& raised)
+{
+    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported) {
+        raised |= kInvalid;
+        return kIndefinite;
+    }
+    if (l.kind == Kind::NaN || r.kind == Kind::NaN)
+        return PropagateNaN(left, l, right, r, raised);
+    return std::nullopt;
+}
+
 // ---------------------------------------------------------------------------
 // Rounding. A result in the making is a significand with its top bit set, the
 // word of bits below it (the first of them worth half the last significand
@@ -130,35 +145,58 @@ constexpr bool RoundsUp(std::uint64_t kept, std::uint64_t below)
     return below > kHalf || (below == kHalf && (kept & 1) != 0);
 }
 
-// The x87 decides whether a result is tiny after rounding it to 64 bits as if
-// the exponent had no lower bound.
-Extended RoundAndPack(
-    bool negative, int exponent, std::uint64_t significand, std::uint64_t below, Conditions& raised)
+// A result rounded to `kBits` significant bits: the significand holds them at
+// its bottom, and the exponent is the target format's biased one, from 0 for
+// a subnormal (or zero) to `kTop` and beyond for an overflow.
+struct Rounded {
+    int exponent;
+    std::uint64_t significand;
+};
+
+// Rounds a result in the making (its exponent biased as in the target format,
+// which may lie outside its range) to the extended format (kBits 64, kTop
+// 7FFF) or a double (53, 7FF). Tiny is decided as the x87 does: after
+// rounding to kBits as if the exponent had no lower bound. A subnormal result
+// that rounds up into the smallest normal has its top bit set and exponent 1.
+template <int kBits, int kTop>
+[[gnu::always_inline]] inline Rounded Round(
+    int exponent, std::uint64_t significand, std::uint64_t below, Conditions& raised)
 {
-    const std::uint16_t sign = negative ? 0x8000 : 0;
+    constexpr std::uint64_t kTopBit = std::uint64_t{1} << (kBits - 1);
+    constexpr std::uint64_t kAllOnes = (kTopBit << 1) - 1;  // wraps for 64 bits
+    std::uint64_t kept = significand >> (64 - kBits);
+    if constexpr (kBits < 64)
+        below = (significand << kBits) | (below != 0 ? 1 : 0);
     if (exponent <= 0) {
-        const bool tiny = exponent < 0 || !RoundsUp(significand, below) || significand != ~std::uint64_t{0};
-        const wide::Pair shifted = ShiftRightSticky({significand, below}, 1 - exponent);
-        significand = shifted.high;
+        const bool tiny = exponent < 0 || !RoundsUp(kept, below) || kept != kAllOnes;
+        const wide::Pair shifted = ShiftRightSticky({kept, below}, 1 - exponent);
+        kept = shifted.high;
         below = shifted.low;
         if (below != 0)
             raised |= tiny ? kInexact | kUnderflow : kInexact;
-        if (RoundsUp(significand, below))
-            ++significand;  // the top bit set now means the smallest normal
-        const std::uint16_t biased = (significand & kIntegerBit) != 0 ? 1 : 0;
-        return Extended::FromBits(sign | biased, significand);
+        if (RoundsUp(kept, below))
+            ++kept;  // the top bit set now means the smallest normal
+        return {(kept & kTopBit) != 0 ? 1 : 0, kept};
     }
     if (below != 0)
         raised |= kInexact;
-    if (RoundsUp(significand, below) && ++significand == 0) {
-        significand = kIntegerBit;
+    if (RoundsUp(kept, below) && ++kept == (kTopBit << 1)) {
+        kept = kTopBit;
         ++exponent;
     }
-    if (exponent >= kTopExponent) {
+    if (exponent >= kTop)
         raised |= kOverflow | kInexact;
+    return {exponent, kept};
+}
+
+Extended RoundAndPack(
+    bool negative, int exponent, std::uint64_t significand, std::uint64_t below, Conditions& raised)
+{
+    const Rounded rounded = Round<64, kTopExponent>(exponent, significand, below, raised);
+    if (rounded.exponent >= kTopExponent)
         return Infinity(negative);
-    }
-    return Extended::FromBits(static_cast<std::uint16_t>(sign | exponent), significand);
+    return Extended::FromBits(
+        static_cast<std::uint16_t>((negative ? 0x8000 : 0) | rounded.exponent), rounded.significand);
 }
 
 // A finite operand as it stands, normalised (a pseudo-denormal becomes normal).
@@ -178,12 +216,8 @@ Extended AddSigned(Extended left, Extended right, bool subtract, Conditions& rai
 {
     Operand l = Read(left);
     Operand r = Read(right);
-    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported) {
-        raised |= kInvalid;
-        return kIndefinite;
-    }
-    if (l.kind == Kind::NaN || r.kind == Kind::NaN)
-        return PropagateNaN(left, l, right, r, raised);
+    if (const std::optional<Extended> nan = NaNResult(left, l, right, r, raised))
+        return *nan;
     NoteDenormals(l, r, raised);
     r.negative ^= subtract;
 
@@ -247,12 +281,8 @@ Extended Multiply(Extended left, Extended right, Conditions& raised) noexcept
 {
     const Operand l = Read(left);
     const Operand r = Read(right);
-    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported) {
-        raised |= kInvalid;
-        return kIndefinite;
-    }
-    if (l.kind == Kind::NaN || r.kind == Kind::NaN)
-        return PropagateNaN(left, l, right, r, raised);
+    if (const std::optional<Extended> nan = NaNResult(left, l, right, r, raised))
+        return *nan;
     const bool negative = l.negative != r.negative;
     if (l.kind == Kind::Infinity || r.kind == Kind::Infinity) {
         if (l.kind == Kind::Zero || r.kind == Kind::Zero) {
@@ -280,12 +310,8 @@ Extended Divide(Extended dividend, Extended divisor, Conditions& raised) noexcep
 {
     const Operand l = Read(dividend);
     const Operand r = Read(divisor);
-    if (l.kind == Kind::Unsupported || r.kind == Kind::Unsupported) {
-        raised |= kInvalid;
-        return kIndefinite;
-    }
-    if (l.kind == Kind::NaN || r.kind == Kind::NaN)
-        return PropagateNaN(dividend, l, divisor, r, raised);
+    if (const std::optional<Extended> nan = NaNResult(dividend, l, divisor, r, raised))
+        return *nan;
     const bool negative = l.negative != r.negative;
     if ((l.kind == Kind::Infinity && r.kind == Kind::Infinity)
         || (l.kind == Kind::Zero && r.kind == Kind::Zero)) {
@@ -385,32 +411,15 @@ double StoreToDouble(Extended value, Conditions& raised) noexcept
         break;
     }
 
-    // 53 bits kept of 64; the double's biased exponent may be out of range.
-    const int exponent = v.exponent - kBias + 1023;
-    std::uint64_t kept = v.significand >> 11;
-    std::uint64_t below = v.significand << 53;
-    if (exponent <= 0) {
-        // Tiny after rounding to 53 bits with no lower bound on the exponent.
-        const bool tiny = exponent < 0 || !RoundsUp(kept, below) || kept != (std::uint64_t{1} << 53) - 1;
-        const wide::Pair shifted = ShiftRightSticky({kept, below}, 1 - exponent);
-        kept = shifted.high;
-        below = shifted.low;
-        if (below != 0)
-            raised |= tiny ? kInexact | kUnderflow : kInexact;
-        if (RoundsUp(kept, below))
-            ++kept;  // bit 52 set now means the smallest normal, as it is encoded
-        return std::bit_cast<double>(sign | kept);
-    }
-    if (below != 0)
-        raised |= kInexact;
-    if (RoundsUp(kept, below))
-        ++kept;  // 2^53 carries into the exponent field, as it should
-    const std::uint64_t bits = (static_cast<std::uint64_t>(exponent - 1) << 52) + kept;
-    if (exponent >= 0x7FF || bits >= kInfinityBits) {
-        raised |= kOverflow | kInexact;
+    // The double's biased exponent, which may be out of its range.
+    const Rounded rounded = Round<53, 0x7FF>(v.exponent - kBias + 1023, v.significand, 0, raised);
+    if (rounded.exponent >= 0x7FF)
         return std::bit_cast<double>(sign | kInfinityBits);
-    }
-    return std::bit_cast<double>(sign | bits);
+    // The significand's top bit is the exponent field's lowest: set, it
+    // encodes exponent 1, so a subnormal and the smallest normal pack alike.
+    const std::uint64_t field
+        = rounded.exponent > 1 ? static_cast<std::uint64_t>(rounded.exponent - 1) << 52 : 0;
+    return std::bit_cast<double>(sign | (field + rounded.significand));
 }
 
 Ordering Compare(Extended left, Extended right, Conditions& raised) noexcept
