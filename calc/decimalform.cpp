@@ -131,6 +131,58 @@ bool IsSpecial(Extended value, DecimalForm& form)
     return false;
 }
 
+// The decimal exponent E of |value| (value = 0.d1d2… × 10^E), estimated from
+// its binary exponent: exact, or one too low or too high.
+int EstimateDecimalExponent(Extended value)
+{
+    const std::uint64_t significand = value.Significand();
+    const int biased = value.SignExponent() & 0x7FFF;
+    // |value| = m × 2^e with 1 ≤ m < 2, and log10(2) ≈ 19728 / 2^16.
+    const int e = biased != 0 ? biased - 16383 : (63 - std::countl_zero(significand)) - 16445;
+    return ((e * 19728) >> 16) + 1;
+}
+
+// |value| as an 18-digit whole number, rounded to nearest, ties to even;
+// `exponent`, the estimate, is corrected once where it was off.
+std::uint64_t EighteenDigits(Extended value, int& exponent)
+{
+    Conditions ignored = 0;
+    const Extended y = ScaleByPowerOfTen(value.Magnitude(), 18 - exponent, ignored);
+    // In whole numbers from here, Y < 2 × 10^18 < 2^63 once rounded: the
+    // extended quotient Y / 10 lies within 1/128 of the exact one, so
+    // rounding it to a whole number gives the exact quotient rounded to
+    // nearest, ties to even.
+    std::uint64_t digits = RoundToUint64(y);
+    if (digits >= kPow10[18]) {  // the estimate was one too low
+        const std::uint64_t quotient = digits / 10;
+        const std::uint64_t remainder = digits % 10;
+        digits = quotient + (remainder > 5 || (remainder == 5 && (quotient & 1) != 0));
+        ++exponent;
+    } else if (digits < kPow10[17]) {  // one too high, for some tiny doubles
+        digits *= 10;
+        --exponent;
+    }
+    return digits;
+}
+
+// The first `precision` of 18 digits, rounded half up on the next digit
+// alone; a carry past the first digit moves `exponent` up.
+std::uint64_t KeepDigits(std::uint64_t digits18, int precision, int& exponent)
+{
+    // The program's precision divides by a constant, which compiles to a
+    // multiplication.
+    std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];
+    const unsigned decider = static_cast<unsigned>(kept % 10);
+    kept /= 10;
+    if (decider >= 5)
+        ++kept;
+    if (kept == kPow10[precision]) {
+        kept = kPow10[precision - 1];
+        ++exponent;
+    }
+    return kept;
+}
+
 }  // namespace
 
 DecimalForm ToDecimalForm(Extended value, int precision)
@@ -139,46 +191,8 @@ DecimalForm ToDecimalForm(Extended value, int precision)
     DecimalForm form;
     if (IsSpecial(value, form))
         return form;
-    const std::uint64_t significand = value.Significand();
-    const int biased = value.SignExponent() & 0x7FFF;
-
-    // |value| = m × 2^e with 1 ≤ m < 2; estimate E from e × log10(2).
-    const int e = biased != 0 ? biased - 16383 : (63 - std::countl_zero(significand)) - 16445;
-    int exponent = ((e * 19728) >> 16) + 1;
-
-    // Scale to an 18-digit whole number. The estimate can be one
-    // too low (Y reaches 10^18) or, for some tiny doubles, one too high
-    // (Y stays below 10^17); either is corrected once.
-    Conditions ignored = 0;
-    const Extended y = ScaleByPowerOfTen(value.Magnitude(), 18 - exponent, ignored);
-    // In whole numbers from here, Y < 2 × 10^18 < 2^63 once rounded: the
-    // extended quotient Y / 10 lies within 1/128 of the exact one, so
-    // rounding it to a whole number gives the exact quotient rounded to
-    // nearest, ties to even.
-    std::uint64_t digits18 = RoundToUint64(y);
-    if (digits18 >= kPow10[18]) {
-        const std::uint64_t quotient = digits18 / 10;
-        const std::uint64_t remainder = digits18 % 10;
-        digits18 = quotient + (remainder > 5 || (remainder == 5 && (quotient & 1) != 0));
-        ++exponent;
-    } else if (digits18 < kPow10[17]) {
-        digits18 *= 10;
-        --exponent;
-    }
-
-    // Keep `precision` digits, deciding on the next one alone.
-    // The program's precision divides by a constant, which compiles to a
-    // multiplication.
-    std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];
-    const unsigned decider = static_cast<unsigned>(kept % 10);
-    kept /= 10;
-    if (decider >= 5)
-        ++kept;
-    if (kept == kPow10[precision]) {  // the carry ran past the first digit
-        kept = kPow10[precision - 1];
-        ++exponent;
-    }
-
+    int exponent = EstimateDecimalExponent(value);
+    const std::uint64_t kept = KeepDigits(EighteenDigits(value, exponent), precision, exponent);
     form.DecimalExponent = static_cast<std::int16_t>(exponent);
     if (kept == 0)
         return form;
