@@ -370,6 +370,11 @@ int ShowMessageBox(const std::string& text, const std::string& caption, std::uin
     return ShowRealBox(text, caption, flags);
 }
 
+int ShowMessageBox(const QString& text, const QString& caption, std::uint32_t flags)
+{
+    return ShowMessageBox(ToSystemText(text), ToSystemText(caption), flags);
+}
+
 void ShowFailure(const Exception& failure)
 {
     ShowMessageBox(

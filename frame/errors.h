@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+class QString;
 class QWidget;
 
 namespace zentorix {
@@ -45,6 +46,8 @@ std::string ApplicationTitle();
 // Shows an application-modal box and returns the id of the button that closed
 // it, 0 when no box could be shown. Texts are in the system's code page.
 int ShowMessageBox(const std::string& text, const std::string& caption, std::uint32_t flags);
+// The same, for texts the program holds as Qt text.
+int ShowMessageBox(const QString& text, const QString& caption, std::uint32_t flags);
 
 // Replaces the box by `service` (tests record the calls); an empty service
 // restores the real box. Returns the previous service.

@@ -1,5 +1,7 @@
 #include "frame/textcodec.h"
 
+#include "calc/numtext.h"
+#include "calc/resistors.h"
 #include "frame/os/codepage.h"
 
 namespace zentorix {
@@ -23,6 +25,29 @@ QString FromSystemText(std::string_view text)
     if (charset.page != CodePage::Utf8 && ConvertCharset(text, "UTF-8", charset.name.c_str(), converted))
         text = converted;
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString PathText(std::string_view path)
+{
+    const QByteArrayView bytes(path.data(), static_cast<qsizetype>(path.size()));
+    if (bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
+    return FromSystemText(path);
+}
+
+Extended ReadNumber(const QString& text)
+{
+    return TextToReal(ToSystemText(text));
+}
+
+QString NumberText(double value)
+{
+    return FromSystemText(RealToText(value));
+}
+
+std::vector<double> ReadList(const QString& list)
+{
+    return ReadEntries(ToSystemText(list));
 }
 
 }  // namespace zentorix

@@ -3,7 +3,6 @@
 #include "UAboutBox.h"
 #include "UVisitePhone.h"
 #include "calc/fpu.h"
-#include "calc/numtext.h"
 #include "calc/resistors.h"
 #include "dialogframe.h"
 #include "frame/bindings.h"
@@ -67,12 +66,12 @@ bool IsRegularFile(const std::string& path)
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// The box takes text in the system's code page, like the path.
 void ShowHelpNotice(const std::string& help)
 {
+    const QString path = PathText(help);
     ShowMessageBox(
-        ToSystemText(QStringLiteral("不能打开帮助文件")) + help + "\r\n" + "Can not Open Help File" + help,
-        ToSystemText(QStringLiteral("系统提示System Hint")), mb::kOk | mb::kIconExclamation);
+        QStringLiteral("不能打开帮助文件") + path + QStringLiteral("\r\nCan not Open Help File") + path,
+        QStringLiteral("系统提示System Hint"), mb::kOk | mb::kIconExclamation);
 }
 
 constexpr int kClientWidth = 805;
@@ -175,13 +174,13 @@ std::array<std::pair<QLineEdit*, double TFrmMain::*>, 4> TFrmMain::QuantityBoxes
 void TFrmMain::ReadQuantities()
 {
     for (const auto& [box, quantity] : QuantityBoxes())
-        this->*quantity = CheckedStore(TextToReal(ToSystemText(box->text())));
+        this->*quantity = CheckedStore(ReadNumber(box->text()));
 }
 
 void TFrmMain::DisplayQuantities()
 {
     for (const auto& [box, quantity] : QuantityBoxes())
-        box->setText(FromSystemText(RealToText(this->*quantity)));
+        box->setText(NumberText(this->*quantity));
 }
 
 void TFrmMain::BtnComputeRClick()
@@ -232,10 +231,10 @@ void TFrmMain::BtnComputeRsClick()
 // gives false.
 bool TFrmMain::ComputeList(double (*compute)(std::span<const double>), QLineEdit* result)
 {
-    const std::vector<double> values = ReadEntries(ToSystemText(ui->Memo->Text()));
+    const std::vector<double> values = ReadList(ui->Memo->Text());
     if (values.empty())
         return false;
-    result->setText(FromSystemText(RealToText(compute(values))));
+    result->setText(NumberText(compute(values)));
     return true;
 }
 

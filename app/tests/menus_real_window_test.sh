@@ -106,4 +106,24 @@ menu f e
 wait_for_exit "$pid" || true
 [ "$exit_code" = 0 ] && r=ok || r=no
 check "File > Exit" "$r" "exit code $exit_code"
+
+# Under a GBK locale the folder's UTF-8 name shows as it is: the notice for a
+# missing help file, copied from its box with Ctrl+C, names the folder right.
+rm "$home/zentorix.chm"
+env LC_ALL=zh_CN.GBK "$home/zentorix" 2>/dev/null &
+pid=$!
+wait_for_windows 1
+xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)" 2>/dev/null
+printf '' | xclip -selection clipboard
+menu h c
+for _ in $(seq 600); do wmctrl -l | grep -qF "系统提示System Hint" && break; sleep 0.05; done
+xdotool key ctrl+c
+for _ in $(seq 600); do
+    copied=$(xclip -o -selection clipboard 2>/dev/null)
+    [ -n "$copied" ] && break
+    sleep 0.05
+done
+grep -qF "不能打开帮助文件$home/zentorix.chm" <<<"$copied" && r=ok || r=no
+check "a UTF-8 folder name under GBK" "$r" "the notice was copied as '$copied'"
+kill "$pid" 2>/dev/null
 finish
