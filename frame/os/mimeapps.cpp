@@ -1,13 +1,11 @@
 #include "frame/os/mimeapps.h"
 
+#include "frame/os/boundedscan.h"
+
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,18 +14,10 @@
 namespace zentorix {
 namespace {
 
-// What a desktop's lists and entries need, many times over. Beyond any of
-// these the scan stops and the answer is "no program": the help pages open
-// instead, and the window never waits on a hostile folder.
-constexpr std::size_t kLargestFile = 1 << 20;
-constexpr std::size_t kBytesToRead = 8 << 20;
-constexpr int kFilesToRead = 2000;
-constexpr int kEntriesToList = 20000;
+// Beyond these the answer is "no program" (and beyond the scan's own limits,
+// boundedscan.h): the help pages open instead.
 constexpr int kDeepest = 8;  // folders below an applications folder
 constexpr std::size_t kMostFolders = 64;  // in each XDG variable
-constexpr auto kTimeLimit = std::chrono::milliseconds(150);
-
-struct OutOfBounds { };
 
 std::vector<std::string> Split(const std::string& text, char separator)
 {
@@ -99,105 +89,6 @@ bool IsProgram(const std::string& name)
     return false;
 }
 
-// The files and folders read, within the limits.
-class Scan {
-public:
-    // The contents of a regular file; nothing when there is none by that name.
-    std::optional<std::string> Read(const std::string& path)
-    {
-        Tick();
-        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0)
-            return std::nullopt;
-        struct stat status;
-        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-            close(fd);
-            return std::nullopt;
-        }
-        if (++files_ > kFilesToRead || static_cast<std::size_t>(status.st_size) > kLargestFile) {
-            close(fd);
-            throw OutOfBounds();
-        }
-        // Room for what fstat says and a little more; a file that goes on
-        // past it (one of /proc says 0) gets more, up to one byte over the limit.
-        std::string text(static_cast<std::size_t>(status.st_size) + 4096, '\0');
-        std::size_t length = 0;
-        ssize_t count = 0;
-        do {
-            if (length == text.size())
-                text.resize(std::min(2 * text.size(), kLargestFile + 1));
-            count = read(fd, text.data() + length, text.size() - length);
-            if (count > 0)
-                length += static_cast<std::size_t>(count);
-        } while ((count > 0 || (count < 0 && errno == EINTR)) && length <= kLargestFile);
-        close(fd);
-        bytes_ += length;
-        // A file that says nothing of its size (/proc) and goes on, or that
-        // would have the reader wait, is no desktop's.
-        if (count < 0 || length > kLargestFile || bytes_ > kBytesToRead)
-            throw OutOfBounds();
-        text.resize(length);
-        return text;
-    }
-
-    bool IsFile(const std::string& path)
-    {
-        Tick();
-        struct stat status;
-        return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-    }
-
-    bool IsFolder(const std::string& path)
-    {
-        Tick();
-        struct stat status;
-        return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    }
-
-    // The names in a folder that a shell's glob gives ("*/" or "*.desktop"),
-    // in its order; none when it is not a folder.
-    std::vector<std::string> List(const std::string& folder, bool folders)
-    {
-        Tick();
-        const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-        DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
-        if (listing == nullptr) {
-            if (fd >= 0)
-                close(fd);
-            return {};
-        }
-        std::vector<std::string> names;
-        while (const dirent* entry = readdir(listing)) {
-            if (++entries_ > kEntriesToList) {
-                closedir(listing);
-                throw OutOfBounds();
-            }
-            const std::string name = entry->d_name;
-            if (name.front() == '.')
-                continue;
-            struct stat status;
-            if (folders ? fstatat(dirfd(listing), name.c_str(), &status, 0) == 0 && S_ISDIR(status.st_mode)
-                        : name.size() > 8 && name.ends_with(".desktop"))
-                names.push_back(name);
-        }
-        closedir(listing);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    void Tick() const
-    {
-        if (std::chrono::steady_clock::now() - start_ > kTimeLimit)
-            throw OutOfBounds();
-    }
-
-    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-    int files_ = 0;
-    int entries_ = 0;
-    std::size_t bytes_ = 0;
-};
-
 // The desktop's folders, as xdg-mime and xdg-open find them.
 struct Places {
     std::vector<std::string> config;  // where the mimeapps.list files are
@@ -239,7 +130,7 @@ std::string ExecLine(const std::string& entry)
 // Whether the entry named `id` (its name alone counts) is installed and its
 // program is there, as xdg-mime checks a default found in a mimeapps.list:
 // the first entry by that name decides.
-bool EntryHasProgram(Scan& scan, const Places& places, const std::string& id)
+bool EntryHasProgram(BoundedScan& scan, const Places& places, const std::string& id)
 {
     const std::string name = id.substr(id.rfind('/') + 1);
     for (const std::string& data : places.data) {
@@ -269,7 +160,7 @@ bool EntryHasProgram(Scan& scan, const Places& places, const std::string& id)
 // mimeapps.list files in `folder` (the current desktops' own first), when
 // its entry has its program.
 std::optional<std::string> DefaultInLists(
-    Scan& scan, const Places& places, const std::string& folder, const std::string& type)
+    BoundedScan& scan, const Places& places, const std::string& folder, const std::string& type)
 {
     std::vector<std::string> prefixes;
     for (std::string desktop : Split(Variable("XDG_CURRENT_DESKTOP"), ':')) {
@@ -305,7 +196,7 @@ std::optional<std::string> DefaultInLists(
 // The default in the desktop database's caches: the first id on the first
 // line that names the type.
 std::optional<std::string> DefaultInCaches(
-    Scan& scan, const std::string& applications, const std::string& type)
+    BoundedScan& scan, const std::string& applications, const std::string& type)
 {
     for (const std::string& prefix : {Variable("XDG_MENU_PREFIX"), std::string()}) {
         for (const char* name : {"defaults.list", "mimeinfo.cache"}) {
@@ -345,7 +236,7 @@ std::optional<long> Preference(const std::string& entry)
 
 // The entries below `folder` whose text names the type (followed by ";"),
 // folder by folder: the name of the first with the highest preference.
-void EntriesNaming(Scan& scan, const std::string& folder, const std::string& type, int depth,
+void EntriesNaming(BoundedScan& scan, const std::string& folder, const std::string& type, int depth,
     std::optional<std::string>& chosen, long& best)
 {
     if (depth > kDeepest)
@@ -365,7 +256,7 @@ void EntriesNaming(Scan& scan, const std::string& folder, const std::string& typ
 
 // Whether xdg-open finds the entry `id` to start: by its name, or with its
 // first "-" as a folder, in an applications folder or any folder below it.
-bool Findable(Scan& scan, const std::string& folder, const std::string& id, int depth)
+bool Findable(BoundedScan& scan, const std::string& folder, const std::string& id, int depth)
 {
     if (depth > kDeepest)
         throw OutOfBounds();
@@ -386,7 +277,7 @@ bool Findable(Scan& scan, const std::string& folder, const std::string& id, int 
 bool HasApplicationFor(const std::string& mimeType)
 {
     try {
-        Scan scan;
+        BoundedScan scan;
         const Places places = FindPlaces();
         std::optional<std::string> id;
         for (const std::string& folder : places.config) {
