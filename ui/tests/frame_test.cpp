@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 #include <QTabBar>
@@ -24,52 +23,6 @@
 
 namespace zentorix {
 namespace {
-
-TEST(MainWindowFrame, CaptionsByteForByte)
-{
-    TFrmMain window;
-    const struct {
-        const char* name;
-        const char* caption;
-    } captions[] = {
-        {"TFrmMain", "Zentorix2024电阻计算器2024"},
-        {"TabRPVI", "电阻阻值功率电压电流计算Res PVIR"},
-        {"TabSheet1", "电阻串并联 Resistors series and parallels "},
-        {"GroupBox1", "计算区Computer Area"},
-        {"EditRLabel", "电阻R(omh)"},
-        {"EditVLabel", "电压V(V)"},
-        {"EditILabel", "电流I(A)"},
-        {"EditPLabel", "功率Power(W)"},
-        {"BtnComputeR", "用V/I计算R  use V/I compute R"},
-        {"BtnComputeV", "用R/I计算V use R/I compute V"},
-        {"BtnComputeI", "用R/V计算I use R/V compute I"},
-        {"BtnComputeP", "用V/I计算P use V/I compute P"},
-        {"BtnSample", "例子数据 Sample Datas"},
-        {"Label1", "各电阻值Resistors values(omh)："},
-        {"EditRsLabel", "串联值Series Values(omh)"},
-        {"EditRpLabel", "并联值Parallels Values(omh)"},
-        {"BtnComputeRs", "计算结果 Compute Values"},
-        {"MnuFile", "文件&File"},
-        {"MnuExit", "退出本软件&Exit"},
-        {"MnuSet", "设置&Set"},
-        {"MnuChinese", "中文界面&Chinese"},
-        {"MnuEnglish", "英文界面&English"},
-        {"MnuHelp", "帮助&Help"},
-        {"MnuContent", "帮助主题&Content"},
-        {"MnuWeb", "访问本软件网站&Web"},
-        {"MnuPhone", "手机访问本软件网站&Phone"},
-        {"MnuAbout", "关于本软件&About"},
-        {"StatusPanel1", "就绪"},
-    };
-    for (const auto& c : captions) {
-        SCOPED_TRACE(c.name);
-        QObject* control = window.objectName() == c.name ? &window : window.findChild<QObject*>(c.name);
-        ASSERT_NE(control, nullptr);
-        const std::optional<QString> caption = test::CaptionOf(control);
-        ASSERT_TRUE(caption.has_value());
-        EXPECT_EQ(caption->toUtf8().toStdString(), c.caption);
-    }
-}
 
 TEST(MainWindowFrame, MenusInOrderWithoutShortcutsOrChecks)
 {
@@ -100,8 +53,6 @@ TEST(MainWindowFrame, FixedSizeWithoutMaximise)
     EXPECT_EQ(window.height(), 465 + window.menuBar()->height());
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(window.findChild<QStatusBar*>("StatusBar1")->geometry(), QRect(0, 446, 805, 19));
-    EXPECT_EQ(window.findChild<QTabWidget*>("PageControl1")->geometry(), QRect(8, 0, 793, 449));
     EXPECT_EQ(window.windowIcon().availableSizes().size(), 5);
     // The menu bar's overflow icon, read only when drawn, is there then.
     EXPECT_FALSE(
