@@ -47,6 +47,7 @@ protected:
     {
         char pattern[] = "/tmp/zentorix-menu-XXXXXX";
         folder = mkdtemp(pattern);
+        previousExecutable = ExecutablePath();
         OverrideExecutablePath(folder + "/zentorix");
         // A desktop of its own, with a CHM viewer registered.
         for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
@@ -67,6 +68,9 @@ protected:
         for (const char* variable : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"})
             unsetenv(variable);
         std::filesystem::remove_all(folder);
+        // Later tests' windows keep their settings where the test main put them,
+        // not in the user's own folder.
+        OverrideExecutablePath(previousExecutable);
     }
 
     // Created in the program's order, destroyed in reverse.
@@ -115,6 +119,7 @@ protected:
     std::string HelpPath() const { return folder + "/zentorix.chm"; }
 
     std::string folder;
+    std::string previousExecutable;
     std::vector<Verb> verbs;
     std::vector<std::string> opened;
     std::vector<std::function<void()>> ifFailed;  // what each request runs when the desktop fails
