@@ -40,23 +40,21 @@ std::uint64_t RoundToUint64(Extended y)
     return whole.Significand() == 0 ? 0 : whole.Significand() >> fractionBits;
 }
 
-constexpr char kDigitPairs[]
-    = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-      "8081828384858687888990919293949596979899";
-
 // The eight digits of `n` (below 10^8) as characters in one word, the first
-// in the lowest byte. Built in a register: eight bytes read back from four
-// two-byte stores would wait for the stores to complete.
+// in the lowest byte. The number is split into halves, quarters and digits
+// lane by lane within the word, each division by a constant a multiplication
+// and a shift that is exact in the lane's range.
 std::uint64_t EightDigitChars(std::uint32_t n)
 {
-    std::uint64_t word = 0;
-    for (int shift = 48; shift >= 0; shift -= 16) {
-        const auto* pair = reinterpret_cast<const unsigned char*>(kDigitPairs + 2 * (n % 100));
-        word |= (pair[0] | std::uint64_t{pair[1]} << 8) << shift;
-        n /= 100;
-    }
-    return word;
+    // Two 4-digit lanes of 32 bits, the leading half first.
+    std::uint64_t x = n / 10000 | std::uint64_t{n % 10000} << 32;
+    // v / 100 = v × 10486 >> 20 for v < 10^4: two 2-digit lanes of 16 bits in each.
+    const std::uint64_t hundreds = (x * 10486 >> 20) & 0x0000007F0000007F;
+    x = hundreds | (x - hundreds * 100) << 16;
+    // v / 10 = v × 103 >> 10 for v < 100: one digit in each byte.
+    const std::uint64_t tens = (x * 103 >> 10) & 0x000F000F000F000F;
+    x = tens | (x - tens * 10) << 8;
+    return x | 0x3030303030303030;
 }
 
 // How many "0" characters end the eight in `word`.
