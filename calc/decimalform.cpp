@@ -43,7 +43,9 @@ std::uint64_t RoundToUint64(Extended y)
 // The eight digits of `n` (below 10^8) as characters in one word, the first
 // in the lowest byte. The number is split into halves, quarters and digits
 // lane by lane within the word, each division by a constant a multiplication
-// and a shift that is exact in the lane's range.
+// and a shift that is exact in the lane's range. (calc_bench, RealToChars,
+// typed / printed / random bits: 80 / 71 / 97 ns writing one digit at a time,
+// 58 / 70 / 94 ns with two digits at a time from a table, 57 / 66 / 87 ns so.)
 std::uint64_t EightDigitChars(std::uint32_t n)
 {
     // Two 4-digit lanes of 32 bits, the leading half first.
@@ -73,10 +75,8 @@ std::uint64_t FirstChars(std::uint64_t word, int count)
 // Writes the `count` digits of `n` (below 10^count, count at most 17) without
 // their trailing zeros at `out`, whose bytes from the 17th on are NUL.
 //
-// The digits are built as two words of eight characters whose divisions
-// overlap, shifted to drop the leading zeros, masked to drop the trailing
-// ones, and stored whole: reading them back as words then takes the stored
-// value at once, where a read over several narrow stores waits for them all.
+// The digits are built as two words of eight characters, shifted to drop the
+// leading zeros, masked to drop the trailing ones, and stored whole.
 void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
 {
     const std::uint64_t rest = n % kPow10[16];
@@ -168,7 +168,8 @@ std::uint64_t EighteenDigits(Extended value, int& exponent)
 std::uint64_t KeepDigits(std::uint64_t digits18, int precision, int& exponent)
 {
     // The program's precision divides by a constant, which compiles to a
-    // multiplication.
+    // multiplication (calc_bench, RealToChars, random bits: 101 ns dividing
+    // by a power of ten from the table, 87 ns so).
     std::uint64_t kept = precision == 15 ? digits18 / 100 : digits18 / kPow10[17 - precision];
     const unsigned decider = static_cast<unsigned>(kept % 10);
     kept /= 10;

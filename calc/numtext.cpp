@@ -2,10 +2,8 @@
 
 #include "decimalform.h"
 #include "failures.h"
-#include "littleword.h"
 #include "scale.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <langinfo.h>
@@ -53,18 +51,6 @@ char* WriteExponent(int exponent, char* out)
     return out;
 }
 
-// How many digits come before the NUL that ends them (at most 16), a word at
-// a time: a call of strlen took a tenth of RealToChars' time.
-int DigitCount(const char* digits)
-{
-    constexpr std::uint64_t kBit4 = 0x1010101010101010;  // set in "0" to "9", not in NUL
-    const std::uint64_t first = ~LoadLittleWord(digits) & kBit4;
-    if (first != 0)
-        return std::countr_zero(first) / 8;
-    const std::uint64_t second = ~LoadLittleWord(digits + 8) & kBit4;
-    return second != 0 ? 8 + std::countr_zero(second) / 8 : 16;
-}
-
 // Writes `text` (at most 4 characters) at the start of `out`; returns its length.
 template <std::size_t Size> std::size_t WriteWord(const char (&text)[Size], RealChars& out)
 {
@@ -87,9 +73,11 @@ std::size_t RealToChars(Extended value, RealChars& chars)
     // The digits (at most 15) with room behind them, so that every copy below
     // is of a fixed 16 bytes wherever it starts: what a copy puts beyond the
     // text's end is overwritten or left behind it, and `chars` has room.
+    // (calc_bench, RealToChars, typed / printed / random bits: 71 / 70 / 90 ns
+    // with copies of the exact lengths, 57 / 66 / 87 ns with these.)
     char digits[32] = {};
     std::memcpy(digits, form.DigitChars, 16);
-    const int count = DigitCount(form.DigitChars);
+    const int count = static_cast<int>(std::strlen(form.DigitChars));
     if (count == 0)
         return WriteWord("0", chars);  // zero of either sign
 
@@ -161,7 +149,9 @@ bool ReadSign(const char*& p, const char* end)
 
 // A = A × 10 + digit, each step rounded to extended. While A fits in 64 bits
 // every step is exact in extended, so a whole-number accumulator gives the
-// same value faster; it hands over to extended arithmetic when it would not fit.
+// same value faster; it hands over to extended arithmetic when it would not
+// fit. (calc_bench, TextToReal, typed / printed / random bits: 111 / 270 /
+// 288 ns in extended arithmetic throughout, 37 / 53 / 70 ns with it.)
 class Accumulator {
 public:
     explicit Accumulator(Conditions& raised) : raised_(raised) { }

@@ -68,16 +68,9 @@ inline Pair Product(std::uint64_t a, std::uint64_t b)
 
 inline Division Quotient(std::uint64_t high, std::uint64_t low, std::uint64_t divisor)
 {
-#if defined(__x86_64__)
-    std::uint64_t quotient;
-    std::uint64_t remainder;
-    __asm__("divq %4" : "=a"(quotient), "=d"(remainder) : "a"(low), "d"(high), "rm"(divisor));
-    return {quotient, remainder};
-#else
     const Unsigned128 dividend = (static_cast<Unsigned128>(high) << 64) | low;
     const auto quotient = static_cast<std::uint64_t>(dividend / divisor);
     return {quotient, low - quotient * divisor};
-#endif
 }
 #else
 constexpr Pair Product(std::uint64_t a, std::uint64_t b)

@@ -80,6 +80,10 @@ public:
     {
         setWindowModality(Qt::ApplicationModal);
         // The text area takes the place of the label that shows the text.
+        // QMessageBox has no call for this, so the label is the one showing
+        // our text. Should a later Qt build the box otherwise, the box keeps
+        // its own label and shows the text still, and the message box tests,
+        // which look for the area, fail.
         const QString lines = this->text();  // as LinesOf gave it to the box
         QLabel* label = nullptr;
         for (QLabel* candidate : findChildren<QLabel*>()) {

@@ -133,7 +133,9 @@ QPlainTextEdit* MessageArea(const QString& lines, QWidget* box)
     area->setFocusPolicy(Qt::ClickFocus);  // the keyboard stays on the buttons
     area->setFrameShape(QFrame::NoFrame);
     // Wrapping at word boundaries costs the square of a long line's length:
-    // a very long text wraps anywhere.
+    // a very long text wraps anywhere. (The area made and shown offscreen,
+    // one line of digits: 64,000 characters in 950 ms measured and wrapped
+    // at word boundaries, 62 ms so; a megabyte in 238 s, 0.87 s so.)
     constexpr qsizetype kMeasured = 4000;
     area->setWordWrapMode(
         lines.size() <= kMeasured ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WrapAnywhere);
