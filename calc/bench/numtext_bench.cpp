@@ -221,7 +221,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration) {
-                const auto [time, added] = times_.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
+                const auto [time, added]
+                    = times_.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
                 if (!added)
                     time->second = std::min(time->second, run.GetAdjustedCPUTime());
             }
