@@ -60,6 +60,13 @@ count_windows() {
 }
 
 # Waits until N windows carry the title; fails after 30 s.
+# The windows the window manager shows under TITLE exactly, oldest first: by
+# their UTF-8 title (_NET_WM_NAME). Qt sets the older WM_NAME in the locale's
+# encoding from UTF-8 bytes, which under a GBK locale garbles it.
+windows_titled() {  # windows_titled TITLE
+    wmctrl -l | awk -v wanted="$1" 'match($0, /^[^ ]+ +[^ ]+ +[^ ]+ /) && substr($0, RLENGTH + 1) == wanted { print $1 }'
+}
+
 wait_for_windows() {
     local wanted=$1
     for _ in $(seq 600); do

@@ -26,7 +26,7 @@ run_and_close() {
         chown "$user" "$runtime"
         runner=(setpriv --reuid="$user" --regid="$user" --clear-groups env HOME=/tmp XDG_RUNTIME_DIR="$runtime")
     fi
-    "${runner[@]}" "$executable" 2>/dev/null &
+    "${runner[@]}" env ${program_locale:+LC_ALL="$program_locale"} "$executable" 2>/dev/null &
     local pid=$!
     box_text=""
     if ! wait_for_windows 1; then
@@ -35,14 +35,14 @@ run_and_close() {
         return
     fi
     local main box=""
-    main=$(xdotool search --onlyvisible --name "^${title}\$" | head -n 1)
+    main=$(windows_titled "$title" | head -n 1)
     printf '' | xclip -selection clipboard
     wmctrl -c "$title"
     # The main window goes; the program ends, or an error box under the same
     # title comes first.
     for _ in $(seq 600); do
         kill -0 "$pid" 2>/dev/null || break
-        box=$(xdotool search --onlyvisible --name "^${title}\$" | grep -vx "$main" | tail -n 1)
+        box=$(windows_titled "$title" | grep -vx "$main" | tail -n 1)
         [ -n "$box" ] && break
         sleep 0.05
     done
@@ -162,6 +162,14 @@ expect_failure "read-only file" root "$work/readonly/zentorix.ini" "$work/readon
 mkdir -p "$work/directory/zentorix.ini"
 cp "$program" "$work/directory/zentorix"
 expect_failure "directory in its place" root "$work/directory/zentorix.ini" "$work/directory/zentorix"
+
+# The same under a GBK locale, from a folder whose name is UTF-8: the box
+# names the folder as it is.
+mkdir -p "$work/帮助 folder/zentorix.ini"
+cp "$program" "$work/帮助 folder/zentorix"
+program_locale=zh_CN.GBK
+expect_failure "a UTF-8 folder name under GBK" root "$work/帮助 folder/zentorix.ini" "$work/帮助 folder/zentorix"
+program_locale=
 
 mkdir "$work/locked"
 cp "$program" "$work/locked/zentorix"

@@ -156,4 +156,52 @@ bool ConvertCharset(std::string_view input, const char* to, const char* from, st
     return true;
 }
 
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // The sequence's length, the bits its lead byte holds, and the least
+        // code point that needs that length.
+        std::size_t length = 4;
+        unsigned point = lead & 0x07U;
+        unsigned least = 0x10000;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            point = lead & 0x1FU;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            point = lead & 0x0FU;
+            least = 0x800;
+        } else if ((lead & 0xF8) != 0xF0) {
+            return false;  // a continuation byte, or no lead byte of UTF-8
+        }
+        if (text.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = point << 6 | (next & 0x3FU);
+        }
+        if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string PathForMessage(std::string_view path, const SystemCharset& charset)
+{
+    std::string converted;
+    if (charset.page != CodePage::Utf8 && IsValidUtf8(path)
+        && ConvertCharset(path, charset.name.c_str(), "UTF-8", converted))
+        return converted;
+    return std::string(path);
+}
+
 }  // namespace zentorix

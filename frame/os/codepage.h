@@ -46,4 +46,13 @@ bool IsSecondByte(CodePage page, std::string_view text, std::size_t index);
 // cannot be converted becoming one "?"; false when iconv knows either not.
 bool ConvertCharset(std::string_view input, const char* to, const char* from, std::string& output);
 
+// Whether `text` is UTF-8 throughout: no overlong form, surrogate or code
+// point beyond U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
+// A path's bytes for a message in `charset`: a path that is valid UTF-8 is
+// UTF-8, as Qt and GLib take file names whatever the locale, and is
+// converted; other bytes stand as they are.
+std::string PathForMessage(std::string_view path, const SystemCharset& charset = ProcessCharset());
+
 }  // namespace zentorix

@@ -1,5 +1,6 @@
 #include "frame/settings/inidatas.h"
 
+#include "frame/os/codepage.h"
 #include "frame/os/exepath.h"
 #include "frame/os/pathrule.h"
 #include "frame/settings/inifile.h"
@@ -157,10 +158,10 @@ void TIniDatas::Save()
 {
     if (inConfigFolder_) {
         if (OthersFolderForRoot(FolderOf(IniFileName)))
-            throw EIniFileException("Unable to write to " + IniFileName);
+            throw EIniFileException("Unable to write to " + PathForMessage(IniFileName));
         MakeFoldersFor(IniFileName);
         if (!IsOwnFolder(FolderOf(IniFileName)))
-            throw EIniFileException("Unable to write to " + IniFileName);
+            throw EIniFileException("Unable to write to " + PathForMessage(IniFileName));
     }
     TIniFile file(IniFileName);
     file.WriteFlag("Setting", "bChinese", bChinese);

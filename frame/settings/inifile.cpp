@@ -1,5 +1,6 @@
 #include "frame/settings/inifile.h"
 
+#include "frame/os/codepage.h"
 #include "frame/settings/profile.h"
 
 namespace zentorix {
@@ -75,7 +76,7 @@ std::string TIniFile::ReadText(
 void TIniFile::WriteText(std::string_view section, std::string_view key, std::string_view value)
 {
     if (!WriteProfileValue(fileName_, section, key, value))
-        throw EIniFileException("Unable to write to " + fileName_);
+        throw EIniFileException("Unable to write to " + PathForMessage(fileName_));
 }
 
 std::int32_t TIniFile::ReadNumber(

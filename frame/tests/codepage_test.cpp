@@ -58,6 +58,34 @@ TEST(CodePage, TrailBytes)
     }
 }
 
+// A path in a message: UTF-8 bytes converted to the code page; bytes that
+// are not UTF-8 (a path named in the code page itself) left as they are.
+TEST(CodePage, PathForMessage)
+{
+    const SystemCharset gbk{CodePage::Gbk, "GBK"};
+    const struct {
+        const char* name;
+        std::string path;
+        SystemCharset charset;
+        std::string shown;
+    } cases[] = {
+        {"UTF-8 under GBK", "/tmp/\xE5\xB8\xAE\xE5\x8A\xA9/zentorix.ini", gbk,
+            "/tmp/\xB0\xEF\xD6\xFA/zentorix.ini"},
+        {"GBK bytes under GBK", "/tmp/\xB0\xEF\xD6\xFA/zentorix.ini", gbk,
+            "/tmp/\xB0\xEF\xD6\xFA/zentorix.ini"},
+        {"UTF-8 under UTF-8", "/tmp/\xE5\xB8\xAE", SystemCharset{}, "/tmp/\xE5\xB8\xAE"},
+        {"an overlong slash", "/tmp/\xC0\xAF", gbk, "/tmp/\xC0\xAF"},
+        {"a surrogate", "/tmp/\xED\xA0\x80", gbk, "/tmp/\xED\xA0\x80"},
+        {"a lone continuation byte", "/tmp/\x80", gbk, "/tmp/\x80"},
+        {"cut short", "/tmp/\xE5\xB8", gbk, "/tmp/\xE5\xB8"},
+        {"not in GBK", "/tmp/\xF0\x9F\x98\x80", gbk, "/tmp/?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PathForMessage(c.path, c.charset), c.shown);
+    }
+}
+
 TEST(CodePage, ReadFromTheUsersLocale)
 {
     const struct {
