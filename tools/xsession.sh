@@ -138,6 +138,18 @@ share_sanitizer_files() {  # share_sanitizer_files FOLDER
 
 failures=0
 passes=0
+# A screenshot of WINDOW (an id, or root) in FILE.ppm, taken once two pictures
+# in a row are the same: a window just shown may still be painting.
+settled_shot() {  # settled_shot WINDOW FILE
+    import -window "$1" -depth 8 "$2.ppm"
+    for _ in $(seq 100); do
+        import -window "$1" -depth 8 "$2-next.ppm"
+        cmp -s "$2.ppm" "$2-next.ppm" && break
+        mv "$2-next.ppm" "$2.ppm"
+    done
+    rm -f "$2-next.ppm"
+}
+
 check() {  # check NAME CONDITION-RESULT MESSAGE
     if [ "$2" = ok ]; then
         passes=$((passes + 1))

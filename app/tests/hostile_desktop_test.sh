@@ -95,15 +95,6 @@ EOF
 mkdir -p "$work/theme-config/qt6ct"
 printf '%s\n' '[Fonts]' 'general="DejaVu Sans,18,-1,5,50,0,0,0,0,0"' \
     'fixed="DejaVu Sans Mono,18,-1,5,50,0,0,0,0,0"' >"$work/theme-config/qt6ct/qt6ct.conf"
-# A picture of WINDOW once two in a row are the same: painting has ended.
-settled_shot() {  # settled_shot WINDOW FILE
-    import -window "$1" -depth 8 "$2.ppm"
-    for _ in $(seq 100); do
-        import -window "$1" -depth 8 "$2-next.ppm"
-        cmp -s "$2.ppm" "$2-next.ppm" && break
-        mv "$2-next.ppm" "$2.ppm"
-    done
-}
 start_display 4 4 24 4 0
 for theme in none qt6ct; do
     if [ "$theme" = qt6ct ]; then

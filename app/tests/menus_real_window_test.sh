@@ -79,15 +79,9 @@ dialog_shot() {  # dialog_shot TITLE FILE CLOSE-KEY
         sleep 0.05
     done
     check "dialog $1" "$found" "it did not appear"
-    # Painted once two pictures in a row are the same.
-    import -window root -depth 8 "$2.ppm"
-    for _ in $(seq 100); do
-        import -window root -depth 8 "$2-next.ppm"
-        cmp -s "$2.ppm" "$2-next.ppm" && break
-        mv "$2-next.ppm" "$2.ppm"
-    done
+    settled_shot root "$2"
     convert "$2.ppm" "$2"
-    rm -f "$2.ppm" "$2-next.ppm"
+    rm -f "$2.ppm"
     xdotool key "$3"
     for _ in $(seq 600); do
         wmctrl -l | grep -qF "$1" || break
