@@ -1,5 +1,6 @@
 #include "decimalform.h"
 
+#include "extendedformat.h"
 #include "littleword.h"
 #include "scale.h"
 
@@ -35,9 +36,10 @@ constexpr std::uint64_t kPow10[] = {
 std::uint64_t RoundToUint64(Extended y)
 {
     Conditions ignored = 0;
-    const Extended whole = RoundToWhole(y, ignored);
-    const int fractionBits = 16383 + 63 - (whole.SignExponent() & 0x7FFF);
-    return whole.Significand() == 0 ? 0 : whole.Significand() >> fractionBits;
+    const format::Operand whole = format::Read(RoundToWhole(y, ignored));
+    if (whole.kind != format::Kind::Finite)
+        return 0;
+    return whole.significand >> (format::kBias + 63 - whole.exponent);
 }
 
 // The eight digits of `n` (below 10^8) as characters in one word, the first
@@ -105,38 +107,34 @@ void WriteDigitsWithoutTrailingZeros(std::uint64_t n, int count, char* out)
     StoreLittleWord(second, out + 8);
 }
 
-// The special values, read from the bits of the extended format:
-// true, with `form` filled in, for zero, an infinity, a NaN or an unnormal.
+// The special values, as the operations read them: true, with `form` filled
+// in, for zero, an infinity, a NaN or an encoding the x87 does not support
+// (shown as a NaN, the result it gives for one).
 bool IsSpecial(Extended value, DecimalForm& form)
 {
-    const std::uint64_t significand = value.Significand();
-    const int biased = value.SignExponent() & 0x7FFF;
-    if (biased == 0x7FFF) {
-        if ((significand << 1) == 0) {
-            form.DecimalExponent = kInfinityExponent;
-            form.IsNegative = value.IsNegative();
-        } else {
-            form.DecimalExponent = kNaNExponent;
-        }
+    switch (format::Read(value).kind) {
+    case format::Kind::Finite:
+        return false;
+    case format::Kind::Zero:
         return true;
-    }
-    if (significand == 0)
+    case format::Kind::Infinity:
+        form.DecimalExponent = kInfinityExponent;
+        form.IsNegative = value.IsNegative();
         return true;
-    if (biased != 0 && (significand >> 63) == 0) {  // an unnormal: the x87 rejects it as an operand
+    case format::Kind::NaN:
+    case format::Kind::Unsupported:
         form.DecimalExponent = kNaNExponent;
         return true;
     }
-    return false;
+    return true;
 }
 
-// The decimal exponent E of |value| (value = 0.d1d2… × 10^E), estimated from
-// its binary exponent: exact, or one too low or too high.
+// The decimal exponent E of a finite `value` (value = 0.d1d2… × 10^E),
+// estimated from its binary exponent: exact, or one too low or too high.
 int EstimateDecimalExponent(Extended value)
 {
-    const std::uint64_t significand = value.Significand();
-    const int biased = value.SignExponent() & 0x7FFF;
     // |value| = m × 2^e with 1 ≤ m < 2, and log10(2) ≈ 19728 / 2^16.
-    const int e = biased != 0 ? biased - 16383 : (63 - std::countl_zero(significand)) - 16445;
+    const int e = format::Read(value).exponent - format::kBias;
     return ((e * 19728) >> 16) + 1;
 }
 

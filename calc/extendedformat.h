@@ -1,6 +1,6 @@
 // The extended format as the operations see it: what an encoding means, and
 // the one rounding step every result takes. Private to the numeric core
-// (extended.cpp, extendedconvert.cpp).
+// (extended.cpp, extendedconvert.cpp, decimalform.cpp).
 #pragma once
 
 #include "extended.h"

@@ -19,7 +19,7 @@ TEST(RealToText, DocumentedExamples)
 {
     const struct {
         const char* name;
-        double value;
+        Extended value;
         char mark;
         const char* text;
     } cases[] = {
@@ -46,6 +46,8 @@ TEST(RealToText, DocumentedExamples)
         {"infinity", std::numeric_limits<double>::infinity(), '.', "INF"},
         {"negative infinity", -std::numeric_limits<double>::infinity(), '.', "-INF"},
         {"not a number", -std::numeric_limits<double>::quiet_NaN(), '.', "NAN"},
+        {"pseudo-infinity, an invalid operand", Extended::FromBits(0x7FFF, 0), '.', "NAN"},
+        {"pseudo-zero, an invalid operand", Extended::FromBits(0x3FFF, 0), '.', "NAN"},
         {"comma half", 0.5, ',', "0,5"},
         {"comma 2.5E-5", 0.000025, ',', "2,5E-5"},
     };
