@@ -1,5 +1,5 @@
-#include "app/startup.h"
 #include "frame/errors.h"
+#include "qt_main.h"
 #include "tests/recorder.h"
 
 #include <QAbstractButton>
@@ -22,7 +22,7 @@
 namespace zentorix {
 namespace {
 
-const std::string kTitle = kApplicationTitle;
+const std::string kTitle = test::kTitle;
 
 TEST(WithFullStop, LastCharacterDecides)
 {
