@@ -1,8 +1,8 @@
 // main() of the frame's Qt tests: a plain application object on the offscreen
 // platform, and a hidden window, titled as the program's, as the application
 // window whose title the message boxes take.
-#include "frame/errors.h"
 #include "qt_main.h"
+#include "frame/errors.h"
 
 #include <QApplication>
 #include <QWidget>
