@@ -59,7 +59,6 @@ count_windows() {
     wmctrl -l 2>/dev/null | grep -cF "$title" || true
 }
 
-# Waits until N windows carry the title; fails after 30 s.
 # The windows the window manager shows under TITLE exactly, oldest first: by
 # their UTF-8 title (_NET_WM_NAME). Qt sets the older WM_NAME in the locale's
 # encoding from UTF-8 bytes, which under a GBK locale garbles it.
@@ -67,6 +66,7 @@ windows_titled() {  # windows_titled TITLE
     wmctrl -l | awk -v wanted="$1" 'match($0, /^[^ ]+ +[^ ]+ +[^ ]+ /) && substr($0, RLENGTH + 1) == wanted { print $1 }'
 }
 
+# Waits until N windows carry the title; fails after 30 s.
 wait_for_windows() {
     local wanted=$1
     for _ in $(seq 600); do
@@ -136,8 +136,6 @@ share_sanitizer_files() {  # share_sanitizer_files FOLDER
     export LSAN_OPTIONS=${options/suppressions=$file/suppressions=$1/lsan.supp}
 }
 
-failures=0
-passes=0
 # A screenshot of WINDOW (an id, or root) in FILE.ppm, taken once two pictures
 # in a row are the same: a window just shown may still be painting.
 settled_shot() {  # settled_shot WINDOW FILE
@@ -150,6 +148,8 @@ settled_shot() {  # settled_shot WINDOW FILE
     rm -f "$2-next.ppm"
 }
 
+failures=0
+passes=0
 check() {  # check NAME CONDITION-RESULT MESSAGE
     if [ "$2" = ok ]; then
         passes=$((passes + 1))
