@@ -90,13 +90,6 @@ TEST(Dispatch, FailuresReachTheBoxUnderTheTitle)
     }
 }
 
-TEST(Dispatch, AbortShowsNothing)
-{
-    test::MessageBoxRecorder recorder;
-    Dispatch([] { throw EAbort("not shown"); });
-    EXPECT_TRUE(recorder.boxes.empty());
-}
-
 TEST(Dispatch, PressedButtonIsReleasedBeforeTheBox)
 {
     QPushButton button;
