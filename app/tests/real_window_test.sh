@@ -41,19 +41,21 @@ first=$(place)
 xprop -root -f ZENTORIX_MARK 8s -set ZENTORIX_MARK user-moves
 xdotool windowmove "$window" 40 60
 for _ in $(seq 100); do [ "$(place)" != "$first" ] && moved=$(place) && break; sleep 0.02; done
+# The window manager takes requests in turn: once it has put the window above
+# the others, it has dealt with every request made before ours.
+window_manager_caught_up() {
+    wmctrl -r "$title" -b add,above
+    for _ in $(seq 600); do
+        xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && break
+        sleep 0.05
+    done
+    wmctrl -r "$title" -b remove,above
+}
 # X gives the program the move before a key pressed after it: once the menu
 # that key opens shows, the program has seen the move, and whatever it asked
 # of the window manager in answer is queued there ahead of our next request.
-# The window manager takes requests in turn: once it has put the window
-# above the others, it has dealt with the program's too.
-menu_closed=$(showing "$pid")
-press_and_wait "$pid" alt+f "$menu_closed"
-wmctrl -r "$title" -b add,above
-for _ in $(seq 600); do
-    xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && break
-    sleep 0.05
-done
-wmctrl -r "$title" -b remove,above
+press_and_wait "$pid" alt+f "$(showing "$pid")"
+window_manager_caught_up
 press_and_wait "$pid" Escape "$(showing "$pid")"
 [ "$(place)" = "${moved:-}" ] && r=ok || r=no
 check "left where the user put it" "$r" "moved to ${moved:-nowhere}, then to $(place)"
@@ -83,15 +85,8 @@ import -window root "$shot-list.png"
 size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
 before=$(size)
 wmctrl -r "$title" -b add,maximized_vert,maximized_horz
-# The window manager takes requests in turn: once it has put the window
-# above the others, it has dealt with the maximise request too.
-wmctrl -r "$title" -b add,above
-for _ in $(seq 600); do
-    xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && break
-    sleep 0.05
-done
+window_manager_caught_up
 after=$(size)
-wmctrl -r "$title" -b remove,above
 [ "$before" = "$after" ] && r=ok || r=no
 check "not maximised" "$r" "$before became $after"
 wmctrl -r "$title" -b remove,maximized_vert,maximized_horz
